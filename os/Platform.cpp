@@ -5,7 +5,7 @@
 #ifdef _WIN32
 #include "os/win32/Win32Platform.h"
 #else
-#include "os/sim/SimPlatform.h"
+#include "os/sim/SimMachine.h"
 #endif
 
 namespace os {
