@@ -129,8 +129,8 @@ class Parser {
 
  private:
   const char* header() {
-    while (line_ < lines_.size() && trimmed(lines_[line_]).empty()) ++line_;
-    std::string_view first = line_ < lines_.size() ? trimmed(lines_[line_]) : "";
+    while (line_ + 1 < lines_.size() && trimmed(lines_[line_]).empty()) ++line_;
+    std::string_view first = trimmed(lines_[line_]);
     unicode_ = first == "Windows Registry Editor Version 5.00";
     if (unicode_ || first == "REGEDIT4") return nullptr;
     return "expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\"";
