@@ -58,10 +58,18 @@ const SectionEntry& readHeader(InputReader& reader, char* headerText) {
   return section;
 }
 
-// Reads the data up to the end of the file; bytes beyond the buffer are counted, not stored
-// (such a file is always too large).
-uint64_t readData(InputReader& reader) {
-  uint64_t n = reader.read(dataBuffer(), kDataBufferCapacity);
+// Reads the data up to the end of the file in blocks, summing each while it is fresh in the
+// cache. Bytes beyond the buffer are counted, not stored (such a file is always too large).
+uint64_t readData(InputReader& reader, uint32_t& checksum) {
+  constexpr size_t kBlock = 65536;  // even: no pair of the checksum straddles two blocks
+  unsigned char* buffer = dataBuffer();
+  uint64_t n = 0;
+  while (!reader.ended() && n < kDataBufferCapacity) {
+    const size_t got =
+        reader.read(buffer + n, std::min<size_t>(kBlock, kDataBufferCapacity - static_cast<size_t>(n)));
+    checksum += checksumOf(buffer + n, got);
+    n += got;
+  }
   unsigned char overflow[4096];
   while (!reader.ended()) n += reader.read(overflow, sizeof overflow);
   return n;
@@ -97,10 +105,9 @@ int convertFirmwareFile(std::FILE* in, std::FILE* out, char* log, int capacity,
   InputReader reader(in);
   const SectionEntry& section = readHeader(reader, found.headerText);
   std::memcpy(found.keyword, section.keyword, sizeof found.keyword);
-  found.dataCount = readData(reader);
+  found.dataCount = readData(reader, found.checksum);
   const unsigned char* data = dataBuffer();
   const size_t stored = static_cast<size_t>(std::min<uint64_t>(found.dataCount, kDataBufferCapacity));
-  found.checksum = checksumOf(data, stored);
   if (summary != nullptr) *summary = found;
 
   if (const char* text = rejection(reader, section, found.dataCount)) {

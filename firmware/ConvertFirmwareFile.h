@@ -15,7 +15,7 @@ struct FirmwareSummary {
   char keyword[5];                          // the section in force: "PROG" for an unknown one
   char headerText[kHeaderTextLength + 1];
   uint64_t dataCount;                       // n, the bytes after the header region
-  uint32_t checksum;                        // of the stored data; meaningful when accepted
+  uint32_t checksum;                        // of the data; meaningful when accepted
 };
 
 // Converts the open input file into the update stream on the open output file and returns the
