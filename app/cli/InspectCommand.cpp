@@ -110,10 +110,10 @@ int inspect(const Arguments& args, const Console& console) {
     if (const std::string error = writeStream(in.get(), outPath); !error.empty()) {
       return fail(report, error, kExitFailed, json, console);
     }
-    report.text("stream", "update stream", outPath);
   }
   report.flag("accepted", "", true).text("checksum", "checksum", hex32(summary.checksum));
   addIdentity(report, static_cast<uint16_t>(code));
+  if (args.has("--stream")) report.text("stream", "update stream", args.value("--stream"));
   report.write(console.out, json);
   return kExitOk;
 }

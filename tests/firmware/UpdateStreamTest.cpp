@@ -39,6 +39,18 @@ TEST(TransferLine, CountsAreLowercaseHexWithoutLeadingZeros) {
   EXPECT_EQ(std::string(widest.text, widest.length), "X ffffffff ffffffff  \r");
 }
 
+TEST(Checksum, BigEndianPairsSummedModulo32BitsForAnyLength) {
+  std::vector<unsigned char> data(1000);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 37 + 11);
+  for (size_t n : {0u, 1u, 2u, 255u, 256u, 257u, 258u, 511u, 512u, 999u, 1000u}) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < n; ++i) sum += i % 2 == 0 ? uint32_t(data[i]) << 8 : data[i];
+    EXPECT_EQ(firmware::checksumOf(data.data(), n), sum) << n;
+  }
+  const std::vector<unsigned char> ones(0x20000, 0xFF);
+  EXPECT_EQ(firmware::checksumOf(ones.data(), ones.size()), 0x10000u * 0xFFFFu);
+}
+
 TEST(UpdateStream, OddLineEndsInOneCarriageReturnAndTheDataFollowsUnchanged) {
   const SampleFirmware sample = constantImage("BOOT", " v1", 0x4000, 0x11);
   const Conversion c = convertSample(sample);
