@@ -53,7 +53,7 @@ class ScriptedDevice : public os::sim::SimDevice {
 // Fills a read's buffer with data (cut to its room) when the request ends.
 inline IoOutcome deliver(const IoRequest& request, const std::string& data) {
   DWORD count = std::min(static_cast<DWORD>(data.size()), request.outputLength);
-  std::memcpy(request.output, data.data(), count);
+  if (count) std::memcpy(request.output, data.data(), count);
   return {ERROR_SUCCESS, count};
 }
 

@@ -66,6 +66,16 @@ TEST_F(SimDeviceIoTest, ATimedWaitShorterThanTheRequestTimesOutAtItsDeadline) {
   EXPECT_EQ(read, 4u);
 }
 
+TEST_F(SimDeviceIoTest, WithoutAnEventTheFileHandleItselfIsSignalled) {
+  device->script.push_back(endAfter(120, {ERROR_SUCCESS, 0}));
+  os::UniqueHandle pipe(open(kPath));
+  OVERLAPPED overlapped{};
+  os::WriteFile(pipe.get(), "x", 1, nullptr, &overlapped);
+  EXPECT_EQ(os::WaitForSingleObject(pipe.get(), 100), WAIT_TIMEOUT);
+  EXPECT_EQ(os::WaitForSingleObject(pipe.get(), INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(machine.now(), 120u);
+}
+
 TEST_F(SimDeviceIoTest, RequestsCompleteInTimeOrder) {
   device->script.push_back(endAfter(300, {ERROR_SUCCESS, 3}));
   device->script.push_back(endAfter(100, {ERROR_SEM_TIMEOUT, 0}));
@@ -103,6 +113,21 @@ TEST_F(SimDeviceIoTest, ABlockingCallThatNeverEndsIsADeadlock) {
   DWORD read = 0;
   EXPECT_THROW(os::ReadFile(pipe.get(), buffer, sizeof buffer, &read, nullptr),
                os::sim::Deadlock);
+}
+
+TEST_F(SimDeviceIoTest, ADeadlockLeavesNoRequestToWriteIntoTheProgramLater) {
+  device->script.push_back(neverEnd());
+  os::UniqueHandle pipe(open(kPath));
+  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  auto waitForever = [&] {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    os::ReadFile(pipe.get(), buffer, sizeof buffer, nullptr, &overlapped);
+    os::WaitForSingleObject(event.get(), INFINITE);
+  };
+  EXPECT_THROW(waitForever(), os::sim::Deadlock);
+  pipe.reset();  // the OVERLAPPED is gone: closing must not complete its request
+  EXPECT_EQ(os::WaitForSingleObject(event.get(), 0), WAIT_TIMEOUT);
 }
 
 TEST_F(SimDeviceIoTest, CancelIoAbortsPendingRequestsAndSignalsTheirEvents) {
