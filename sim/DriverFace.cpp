@@ -76,6 +76,8 @@ std::unique_ptr<os::sim::DeviceEndpoint> DriverFace::open(const std::string& sub
 }
 
 IoCompletion DriverFace::submit(std::optional<BYTE> pipe, const IoRequest& request) {
+  // A plotter that goes away during the request drops the machine's hold on this face.
+  std::shared_ptr<DriverFace> self = shared_from_this();
   if (!plotter_) return IoCompletion::now({ERROR_DEVICE_NOT_CONNECTED, 0});
   return guarded(pipe ? pipeRequest(*pipe, request) : deviceRequest(request));
 }
