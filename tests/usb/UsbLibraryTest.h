@@ -1,0 +1,46 @@
+// A simulated machine with one virtual plotter, reached through the USB library.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sim/VirtualPlotter.h"
+#include "tests/support/SimMachineTest.h"
+#include "usb/UsbApi.h"
+
+namespace velkor::test {
+
+class UsbLibraryTest : public SimMachineTest {
+ protected:
+  // Plugs the plotter in (as its identity says) and opens it as device 0 of a fresh list.
+  USB_DEVICE_HANDLE openPlotter() {
+    plotter.plugIn(machine());
+    HDEVINFO list = USBGetDeviceList();
+    USB_DEVICE_HANDLE device = nullptr;
+    EXPECT_EQ(USBOpenDevice(list, 0, &device), 0u);
+    USBReleaseDeviceList(list);
+    return device;
+  }
+
+  USB_PIPE_HANDLE openPipe(USB_DEVICE_HANDLE device, DWORD address) {
+    USB_PIPE_HANDLE pipe = nullptr;
+    EXPECT_EQ(USBOpenPipe(device, address, &pipe), 0u);
+    return pipe;
+  }
+
+  // The setup requests with this I/O control code that reached the plotter, by their input.
+  std::vector<std::vector<BYTE>> setupRequests(DWORD code) const {
+    std::vector<std::vector<BYTE>> inputs;
+    for (const sim::DriverEvent& event : plotter.driverEvents()) {
+      if (event.kind == sim::DriverEvent::Kind::Setup && event.value == code) {
+        inputs.push_back(event.bytes);
+      }
+    }
+    return inputs;
+  }
+
+  sim::VirtualPlotter plotter;
+};
+
+}  // namespace velkor::test
