@@ -40,21 +40,8 @@ Bytes updateStream(const std::string& title, const Bytes& image) {
   return stream;
 }
 
-class VirtualPlotterTest : public UsbLibraryTest {
+class VirtualPlotterTest : public OpenPlotterTest {
  protected:
-  void SetUp() override {
-    UsbLibraryTest::SetUp();
-    device = openPlotter();
-    bulkIn = openPipe(device, 0x81);
-    bulkOut = openPipe(device, 0x02);
-    interrupt = openPipe(device, 0x83);
-    plotter.clearDriverLog();
-  }
-  void TearDown() override {
-    USBCloseDevice(&device);
-    UsbLibraryTest::TearDown();
-  }
-
   // Sends a request record and reads the status word it brings.
   WORD request(Bytes record) {
     const usb::UdrvControlRecord control{1, 1, 0, 0};
@@ -88,10 +75,6 @@ class VirtualPlotterTest : public UsbLibraryTest {
     return USBWritePipe(bulkOut, data.data() + from, DWORD(count), nullptr);
   }
 
-  USB_DEVICE_HANDLE device = nullptr;
-  USB_PIPE_HANDLE bulkIn = nullptr;
-  USB_PIPE_HANDLE bulkOut = nullptr;
-  USB_PIPE_HANDLE interrupt = nullptr;
 };
 
 TEST_F(VirtualPlotterTest, AnswersTheQueriesFromItsState) {

@@ -10,23 +10,7 @@
 namespace velkor::test {
 namespace {
 
-class UsbIoTest : public UsbLibraryTest {
- protected:
-  void SetUp() override {
-    UsbLibraryTest::SetUp();
-    device = openPlotter();
-    bulkIn = openPipe(device, 0x81);
-    bulkOut = openPipe(device, 0x02);
-  }
-  void TearDown() override {
-    USBCloseDevice(&device);
-    UsbLibraryTest::TearDown();
-  }
-
-  USB_DEVICE_HANDLE device = nullptr;
-  USB_PIPE_HANDLE bulkIn = nullptr;
-  USB_PIPE_HANDLE bulkOut = nullptr;
-};
+using UsbIoTest = OpenPlotterTest;
 
 TEST_F(UsbIoTest, AReadOnTheCallersOverlappedIsPendingUntilWaitedFor) {
   plotter.misbehaviour.replyDelay = 100;

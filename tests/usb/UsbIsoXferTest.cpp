@@ -13,26 +13,14 @@ DWORD at32(const BYTE* bytes, size_t offset) {
   return value;
 }
 
-class UsbIsoXferTest : public UsbLibraryTest {
- protected:
-  void SetUp() override {
-    UsbLibraryTest::SetUp();
-    device = openPlotter();
-    pipe = openPipe(device, 0x81);  // wMaxPacketSize 512
-  }
-  void TearDown() override {
-    USBCloseDevice(&device);
-    UsbLibraryTest::TearDown();
-  }
-  USB_DEVICE_HANDLE device = nullptr;
-  USB_PIPE_HANDLE pipe = nullptr;
-};
+// The bulk IN pipe has wMaxPacketSize 512.
+using UsbIsoXferTest = OpenPlotterTest;
 
 TEST_F(UsbIsoXferTest, NoPacketsGiveTheHeaderAlone) {
   const size_t blocks = machine().localAllocationCount();
   void* buffer = nullptr;
   DWORD size = 0;
-  ASSERT_EQ(USBBuildIsoXfer(pipe, 0x100, 0xBEEF, 0x12345678, &buffer, &size), 0u);  // n = 0
+  ASSERT_EQ(USBBuildIsoXfer(bulkIn, 0x100, 0xBEEF, 0x12345678, &buffer, &size), 0u);  // n = 0
   EXPECT_EQ(size, 26u);
   const BYTE expected[26] = {0xEF, 0xBE, 0x78, 0x56, 0x34, 0x12};
   EXPECT_EQ(std::memcmp(buffer, expected, sizeof expected), 0);
@@ -43,7 +31,7 @@ TEST_F(UsbIsoXferTest, NoPacketsGiveTheHeaderAlone) {
 TEST_F(UsbIsoXferTest, EachPacketGetsAnEntryAndItsPlaceInTheDataArea) {
   void* buffer = nullptr;
   DWORD size = 0;
-  ASSERT_EQ(USBBuildIsoXfer(pipe, 2, 7, 9, &buffer, &size), 0u);
+  ASSERT_EQ(USBBuildIsoXfer(bulkIn, 2, 7, 9, &buffer, &size), 0u);
   const auto* bytes = static_cast<const BYTE*>(buffer);
   EXPECT_EQ(size, 26u + 2u * (512u + 12u));
   EXPECT_EQ(at32(bytes, 6), 0u);
@@ -61,8 +49,8 @@ TEST_F(UsbIsoXferTest, NeedsAPipeAndBothOutValues) {
   DWORD size = 0;
   EXPECT_EQ(USBBuildIsoXfer(reinterpret_cast<USB_PIPE_HANDLE>(device), 1, 0, 0, &buffer, &size),
             USBERR_INVALID_PARAMETER);
-  EXPECT_EQ(USBBuildIsoXfer(pipe, 1, 0, 0, nullptr, &size), USBERR_INVALID_PARAMETER);
-  EXPECT_EQ(USBBuildIsoXfer(pipe, 1, 0, 0, &buffer, nullptr), USBERR_INVALID_PARAMETER);
+  EXPECT_EQ(USBBuildIsoXfer(bulkIn, 1, 0, 0, nullptr, &size), USBERR_INVALID_PARAMETER);
+  EXPECT_EQ(USBBuildIsoXfer(bulkIn, 1, 0, 0, &buffer, nullptr), USBERR_INVALID_PARAMETER);
   EXPECT_EQ(buffer, nullptr);
 }
 

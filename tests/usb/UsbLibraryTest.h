@@ -43,4 +43,26 @@ class UsbLibraryTest : public SimMachineTest {
   sim::VirtualPlotter plotter;
 };
 
+// The plotter open with the three pipes of its plotter interface, and its log cleared.
+class OpenPlotterTest : public UsbLibraryTest {
+ protected:
+  void SetUp() override {
+    UsbLibraryTest::SetUp();
+    device = openPlotter();
+    bulkIn = openPipe(device, 0x81);
+    bulkOut = openPipe(device, 0x02);
+    interrupt = openPipe(device, 0x83);
+    plotter.clearDriverLog();
+  }
+  void TearDown() override {
+    USBCloseDevice(&device);
+    UsbLibraryTest::TearDown();
+  }
+
+  USB_DEVICE_HANDLE device = nullptr;
+  USB_PIPE_HANDLE bulkIn = nullptr;
+  USB_PIPE_HANDLE bulkOut = nullptr;
+  USB_PIPE_HANDLE interrupt = nullptr;
+};
+
 }  // namespace velkor::test
