@@ -152,9 +152,9 @@ TEST_F(UsbLibraryTest, AControlRequestThatTimesOutFailsWithTheDriversStatus) {
   plotter.misbehaviour.controlTimeouts = 1;
   usb::UdrvControlRecord control{1, 1, 0, 0};
   BYTE request[5] = {0x05, 0x00, 0x00, 0x02, 0x00};
-  const os::sim::Tick start = machine().now();
+  const os::sim::Tick start = machine.now();
   EXPECT_EQ(USBClassOrVendorRequest(device, &control, request, 5, nullptr), USBERR_TIMEOUT);
-  EXPECT_EQ(machine().now() - start, plotter.misbehaviour.timeoutDelay);
+  EXPECT_EQ(machine.now() - start, plotter.misbehaviour.timeoutDelay);
   EXPECT_EQ(USBClassOrVendorRequest(device, &control, request, 5, nullptr), 0u);
   EXPECT_EQ(plotter.driverLog(), "timeout:05,request:05");
   EXPECT_EQ(plotter.jobs().announcedChunkSize(), 0x20000u);
