@@ -17,8 +17,8 @@ TEST_F(UsbLibraryTest, OpensThePlotterAndReadsItsDeviceDescriptor) {
   ASSERT_NE(device, nullptr);
   UsbDeviceDescriptor descriptor{};
   EXPECT_EQ(USBGetDeviceDesc(device, &descriptor, nullptr), 0u);
-  EXPECT_EQ(descriptor.idVendor, usb::kLegacyVendorId);
-  EXPECT_EQ(descriptor.idProduct, usb::kLegacyProductId);
+  EXPECT_EQ(WORD(descriptor.idVendor), usb::kLegacyVendorId);
+  EXPECT_EQ(WORD(descriptor.idProduct), usb::kLegacyProductId);
   EXPECT_STREQ(device->devicePath(), plotter.devicePath().c_str());
   EXPECT_EQ(USBCloseDevice(&device), 0u);
   EXPECT_EQ(device, nullptr);
@@ -66,7 +66,7 @@ TEST_F(UsbLibraryTest, APipeIsAttachedToItsDeviceAndCarriesItsEndpointDescriptor
   EXPECT_EQ(USBPipeGetDescriptor(pipe, &descriptor), 0u);
   EXPECT_EQ(descriptor.bEndpointAddress, 0x81);
   EXPECT_EQ(descriptor.bmAttributes, 2);
-  EXPECT_EQ(descriptor.wMaxPacketSize, 512);
+  EXPECT_EQ(WORD(descriptor.wMaxPacketSize), 512);
   EXPECT_EQ(USBClosePipe(&pipe), 0u);
   EXPECT_EQ(pipe, nullptr);
   EXPECT_EQ(device->pipes.count, 0u);

@@ -51,13 +51,13 @@ TEST_F(UsbLibraryTest, SetConfigurationSendsTheWholeRecord) {
   auto sent = setupRequests(usb::IOCTL_UDRV_SET_CONFIGURATION);
   ASSERT_EQ(sent.size(), 2u);
   UdrvConfigurationRecord full = asRecord(sent[0]);
-  EXPECT_EQ(full.entryCount, 127u);
+  EXPECT_EQ(DWORD(full.entryCount), 127u);
   EXPECT_EQ(full.entries[126].interfaceNumber, 126);
-  EXPECT_EQ(full.entries[126].parameter, 0x00100000u + 126);
+  EXPECT_EQ(DWORD(full.entries[126].parameter), 0x00100000u + 126);
   // Count -1 goes as it is, with no entries.
   UdrvConfigurationRecord none = asRecord(sent[1]);
-  EXPECT_EQ(none.configurationIndex, 0);
-  EXPECT_EQ(none.entryCount, 0xFFFFFFFFu);
+  EXPECT_EQ(WORD(none.configurationIndex), 0);
+  EXPECT_EQ(DWORD(none.entryCount), 0xFFFFFFFFu);
   const std::vector<BYTE> zeros(sizeof none.entries, 0);
   EXPECT_EQ(std::memcmp(none.entries, zeros.data(), zeros.size()), 0);
   USBCloseDevice(&device);
