@@ -1,10 +1,12 @@
 // The simulated machine: a deterministic stand-in for the parts of Windows the system uses.
 //
 // Kernel objects live in one handle table; time is virtual and moves only when the program
-// waits; host files are the host's real files; device paths reach virtual devices; the registry
-// is read-only text loaded by the test or world; the print spooler records every job. The
-// machine is driven by one thread at a time (the system's dialog thread or a test); the last
-// error is kept per thread as Windows does.
+// waits; host files are the host's real files and their mappings real read-only host mappings;
+// device paths reach virtual devices; the registry is read-only text loaded by the test or
+// world; the print spooler records every job. OVERLAPPED.Internal holds NTSTATUS values as on
+// Windows (see IoManager.h). The machine is driven by one thread at a time (the system's
+// dialog thread or a test), and a request completes only inside a wait: a program that polls
+// without ever waiting sees no progress. The last error is kept per thread as Windows does.
 #pragma once
 
 #include <cstddef>

@@ -79,51 +79,52 @@ TEST_P(FileConformance, ReadingNeedsReadAccess) {
   EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
-// Waits for an overlapped read that may have completed at once or be pending.
-BOOL finishRead(HANDLE file, BOOL started, OVERLAPPED& overlapped, DWORD* read) {
-  if (!started && os::GetLastError() != ERROR_IO_PENDING) return FALSE;
-  return os::GetOverlappedResult(file, &overlapped, read, TRUE);
-}
+// An overlapped read of count bytes at offset, finished whether it completed at once or was
+// pending first.
+struct OverlappedRead {
+  OverlappedRead(const std::string& path, DWORD offset, DWORD count)
+      : file(openFile(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_OVERLAPPED)),
+        event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    overlapped.Offset = offset;
+    overlapped.hEvent = event.get();
+    BOOL started = os::ReadFile(file.get(), buffer, count, nullptr, &overlapped);
+    finished = (started || os::GetLastError() == ERROR_IO_PENDING) &&
+               os::GetOverlappedResult(file.get(), &overlapped, &read, TRUE);
+    error = finished ? ERROR_SUCCESS : os::GetLastError();
+  }
+
+  os::UniqueHandle file;
+  os::UniqueHandle event;
+  OVERLAPPED overlapped{};
+  char buffer[16] = {};
+  DWORD read = 0;
+  bool finished = false;
+  DWORD error = ERROR_SUCCESS;
+};
 
 TEST_P(FileConformance, OverlappedReadCompletesThroughItsOverlapped) {
   std::string path = scratchPath("overlapped.bin");
   writeFile(path, "0123456789");
-  os::UniqueHandle file(openFile(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_OVERLAPPED));
-  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  ASSERT_TRUE(file && event);
-
-  OVERLAPPED overlapped{};
-  overlapped.Offset = 4;
-  overlapped.hEvent = event.get();
-  char buffer[8] = {};
-  DWORD read = 0;
-  BOOL started = os::ReadFile(file.get(), buffer, 4, nullptr, &overlapped);
-  ASSERT_TRUE(finishRead(file.get(), started, overlapped, &read)) << os::GetLastError();
-  EXPECT_EQ(read, 4u);
-  EXPECT_EQ(std::string(buffer, 4), "4567");
-  EXPECT_TRUE(HasOverlappedIoCompleted(&overlapped));
-  EXPECT_EQ(overlapped.InternalHigh, 4u);
-  EXPECT_EQ(os::WaitForSingleObject(event.get(), 0), WAIT_OBJECT_0);
+  OverlappedRead request(path, 4, 4);
+  ASSERT_TRUE(request.finished) << request.error;
+  EXPECT_EQ(request.read, 4u);
+  EXPECT_EQ(std::string(request.buffer, 4), "4567");
+  EXPECT_TRUE(HasOverlappedIoCompleted(&request.overlapped));
+  EXPECT_EQ(request.overlapped.InternalHigh, 4u);
+  EXPECT_EQ(os::WaitForSingleObject(request.event.get(), 0), WAIT_OBJECT_0);
   // Asking again without waiting gives the same outcome.
-  EXPECT_TRUE(os::GetOverlappedResult(file.get(), &overlapped, &read, FALSE));
+  DWORD read = 0;
+  EXPECT_TRUE(os::GetOverlappedResult(request.file.get(), &request.overlapped, &read, FALSE));
   EXPECT_EQ(read, 4u);
-  EXPECT_TRUE(os::CancelIo(file.get()));  // nothing left to cancel
+  EXPECT_TRUE(os::CancelIo(request.file.get()));  // nothing left to cancel
 }
 
 TEST_P(FileConformance, OverlappedReadPastTheEndReportsEndOfFile) {
   std::string path = scratchPath("short.bin");
   writeFile(path, "abc");
-  os::UniqueHandle file(openFile(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_OVERLAPPED));
-  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  ASSERT_TRUE(file && event);
-  OVERLAPPED overlapped{};
-  overlapped.Offset = 10;
-  overlapped.hEvent = event.get();
-  char buffer[4];
-  DWORD read = 0;
-  BOOL started = os::ReadFile(file.get(), buffer, 4, nullptr, &overlapped);
-  EXPECT_FALSE(finishRead(file.get(), started, overlapped, &read));
-  EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+  OverlappedRead request(path, 10, 4);
+  EXPECT_FALSE(request.finished);
+  EXPECT_EQ(request.error, static_cast<DWORD>(ERROR_HANDLE_EOF));
 }
 
 TEST_P(FileConformance, DeletedFilesAreGone) {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "os/Calls.h"
 #include "os/sim/SimDevice.h"
+#include "support/SimMachineTest.h"
 
 namespace velkor::test {
 
@@ -53,7 +55,7 @@ class ScriptedDevice : public os::sim::SimDevice {
 // Fills a read's buffer with data (cut to its room) when the request ends.
 inline IoOutcome deliver(const IoRequest& request, const std::string& data) {
   DWORD count = std::min(static_cast<DWORD>(data.size()), request.outputLength);
-  std::memcpy(request.output, data.data(), count);
+  if (count) std::memcpy(request.output, data.data(), count);
   return {ERROR_SUCCESS, count};
 }
 
@@ -76,5 +78,27 @@ inline ScriptedDevice::Step endAfter(Tick delay, IoOutcome outcome) {
 inline ScriptedDevice::Step neverEnd() {
   return [](const IoRequest&) { return IoCompletion::never(); };
 }
+
+// A machine with one scripted device, registered at kPath in kClass.
+class ScriptedDeviceTest : public SimMachineTest {
+ protected:
+  static constexpr GUID kClass = {0x1A2B3C4D, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
+  static constexpr const char* kPath = "\\\\?\\usb#vid_1234&pid_0001#7&1&0#{1a2b3c4d}";
+
+  void SetUp() override {
+    SimMachineTest::SetUp();
+    machine.addDeviceInterface(kClass, kPath, device);
+  }
+
+  HANDLE openPath(const std::string& path, DWORD flags) {
+    return os::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           flags, nullptr);
+  }
+  // Opens the interface path with below appended ("", "\\PIPE02").
+  HANDLE open(const std::string& below, DWORD flags) { return openPath(kPath + below, flags); }
+
+  std::shared_ptr<ScriptedDevice> device = std::make_shared<ScriptedDevice>();
+  char buffer[16] = {};
+};
 
 }  // namespace velkor::test

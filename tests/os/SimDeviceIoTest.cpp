@@ -4,35 +4,17 @@
 
 #include "ScriptedDevice.h"
 #include "os/Handles.h"
-#include "support/SimMachineTest.h"
 
 namespace velkor::test {
 namespace {
 
-constexpr GUID kClass = {0x1A2B3C4D, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
-constexpr const char* kPath = "\\\\?\\usb#vid_1234&pid_0001#7&1&0#{1a2b3c4d}";
-
-class SimDeviceIoTest : public SimMachineTest {
- protected:
-  void SetUp() override {
-    SimMachineTest::SetUp();
-    machine.addDeviceInterface(kClass, kPath, device);
-  }
-
-  HANDLE open(const std::string& path, DWORD flags = FILE_FLAG_OVERLAPPED) {
-    return os::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           flags, nullptr);
-  }
-
-  std::shared_ptr<ScriptedDevice> device = std::make_shared<ScriptedDevice>();
-  char buffer[16] = {};
-};
+class SimDeviceIoTest : public ScriptedDeviceTest {};
 
 DWORD lastError() { return os::GetLastError(); }
 
 TEST_F(SimDeviceIoTest, ARequestEndingLaterIsPendingUntilItsInstant) {
   device->script.push_back(replyAfter(250, "reply"));
-  os::UniqueHandle pipe(open(kPath));
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
   os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, TRUE, nullptr));
   OVERLAPPED overlapped{};
   overlapped.hEvent = event.get();
@@ -53,7 +35,7 @@ TEST_F(SimDeviceIoTest, ARequestEndingLaterIsPendingUntilItsInstant) {
 
 TEST_F(SimDeviceIoTest, ATimedWaitShorterThanTheRequestTimesOutAtItsDeadline) {
   device->script.push_back(replyAfter(800, "late"));
-  os::UniqueHandle pipe(open(kPath));
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
   os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   OVERLAPPED overlapped{};
   overlapped.hEvent = event.get();
@@ -66,10 +48,20 @@ TEST_F(SimDeviceIoTest, ATimedWaitShorterThanTheRequestTimesOutAtItsDeadline) {
   EXPECT_EQ(read, 4u);
 }
 
+TEST_F(SimDeviceIoTest, WithoutAnEventTheFileHandleItselfIsSignalled) {
+  device->script.push_back(endAfter(120, {ERROR_SUCCESS, 0}));
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
+  OVERLAPPED overlapped{};
+  os::WriteFile(pipe.get(), "x", 1, nullptr, &overlapped);
+  EXPECT_EQ(os::WaitForSingleObject(pipe.get(), 100), WAIT_TIMEOUT);
+  EXPECT_EQ(os::WaitForSingleObject(pipe.get(), INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(machine.now(), 120u);
+}
+
 TEST_F(SimDeviceIoTest, RequestsCompleteInTimeOrder) {
   device->script.push_back(endAfter(300, {ERROR_SUCCESS, 3}));
   device->script.push_back(endAfter(100, {ERROR_SEM_TIMEOUT, 0}));
-  os::UniqueHandle pipe(open(kPath));
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
   OVERLAPPED first{}, second{};
   os::ReadFile(pipe.get(), buffer, 8, nullptr, &first);
   os::ReadFile(pipe.get(), buffer + 8, 8, nullptr, &second);
@@ -88,7 +80,7 @@ TEST_F(SimDeviceIoTest, RequestsCompleteInTimeOrder) {
 TEST_F(SimDeviceIoTest, ABlockingCallWaitsForTheDevice) {
   device->script.push_back(replyAfter(500, "slow"));
   device->script.push_back(replyNow("fast"));
-  os::UniqueHandle pipe(open(kPath, 0));
+  os::UniqueHandle pipe(open("", 0));
   DWORD read = 0;
   ASSERT_TRUE(os::ReadFile(pipe.get(), buffer, sizeof buffer, &read, nullptr));
   EXPECT_EQ(machine.now(), 500u);
@@ -99,15 +91,30 @@ TEST_F(SimDeviceIoTest, ABlockingCallWaitsForTheDevice) {
 
 TEST_F(SimDeviceIoTest, ABlockingCallThatNeverEndsIsADeadlock) {
   device->script.push_back(neverEnd());
-  os::UniqueHandle pipe(open(kPath, 0));
+  os::UniqueHandle pipe(open("", 0));
   DWORD read = 0;
   EXPECT_THROW(os::ReadFile(pipe.get(), buffer, sizeof buffer, &read, nullptr),
                os::sim::Deadlock);
 }
 
+TEST_F(SimDeviceIoTest, ADeadlockLeavesNoRequestToWriteIntoTheProgramLater) {
+  device->script.push_back(neverEnd());
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
+  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  auto waitForever = [&] {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    os::ReadFile(pipe.get(), buffer, sizeof buffer, nullptr, &overlapped);
+    os::WaitForSingleObject(event.get(), INFINITE);
+  };
+  EXPECT_THROW(waitForever(), os::sim::Deadlock);
+  pipe.reset();  // the OVERLAPPED is gone: closing must not complete its request
+  EXPECT_EQ(os::WaitForSingleObject(event.get(), 0), WAIT_TIMEOUT);
+}
+
 TEST_F(SimDeviceIoTest, CancelIoAbortsPendingRequestsAndSignalsTheirEvents) {
   device->script.push_back(neverEnd());
-  os::UniqueHandle pipe(open(kPath));
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
   os::UniqueHandle event(os::CreateEventA(nullptr, FALSE, FALSE, nullptr));
   OVERLAPPED overlapped{};
   overlapped.hEvent = event.get();
@@ -124,7 +131,7 @@ TEST_F(SimDeviceIoTest, CancelIoAbortsPendingRequestsAndSignalsTheirEvents) {
 
 TEST_F(SimDeviceIoTest, ClosingAHandleAbortsItsRequests) {
   device->script.push_back(replyAfter(100, "never seen"));
-  HANDLE pipe = open(kPath);
+  HANDLE pipe = open("", FILE_FLAG_OVERLAPPED);
   OVERLAPPED overlapped{};
   os::ReadFile(pipe, buffer, sizeof buffer, nullptr, &overlapped);
   EXPECT_TRUE(os::CloseHandle(pipe));
@@ -134,23 +141,24 @@ TEST_F(SimDeviceIoTest, ClosingAHandleAbortsItsRequests) {
 }
 
 TEST_F(SimDeviceIoTest, PathsBelowAnInterfaceReachItsEndpoints) {
-  os::UniqueHandle pipe(open(std::string(kPath) + "\\PIPE02"));
+  os::UniqueHandle pipe(open("\\PIPE02", FILE_FLAG_OVERLAPPED));
   EXPECT_TRUE(pipe);
-  os::UniqueHandle upper(open("\\\\.\\USB#VID_1234&PID_0001#7&1&0#{1A2B3C4D}\\129"));
+  os::UniqueHandle upper(
+      openPath("\\\\.\\USB#VID_1234&PID_0001#7&1&0#{1A2B3C4D}\\129", FILE_FLAG_OVERLAPPED));
   EXPECT_TRUE(upper);
-  os::UniqueHandle whole(open(kPath));
+  os::UniqueHandle whole(open("", FILE_FLAG_OVERLAPPED));
   EXPECT_TRUE(whole);
   EXPECT_EQ(device->opened, (std::vector<std::string>{"PIPE02", "129", ""}));
 
-  EXPECT_EQ(open(std::string(kPath) + "\\NOPIPE"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(open("\\NOPIPE", FILE_FLAG_OVERLAPPED), INVALID_HANDLE_VALUE);
   EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(open(std::string(kPath) + "x"), INVALID_HANDLE_VALUE);  // not below it
+  EXPECT_EQ(open("x", FILE_FLAG_OVERLAPPED), INVALID_HANDLE_VALUE);  // not below it
   EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(SimDeviceIoTest, UnpluggingEndsRequestsAndLaterCallsAndLeavesTheLists) {
   device->script.push_back(neverEnd());
-  os::UniqueHandle pipe(open(kPath));
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
   OVERLAPPED overlapped{};
   os::ReadFile(pipe.get(), buffer, sizeof buffer, nullptr, &overlapped);
   machine.removeDevice(*device);
@@ -159,7 +167,7 @@ TEST_F(SimDeviceIoTest, UnpluggingEndsRequestsAndLaterCallsAndLeavesTheLists) {
   EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
   EXPECT_FALSE(os::DeviceIoControl(pipe.get(), 0x222004, nullptr, 0, nullptr, 0, &read, nullptr));
   EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
-  EXPECT_EQ(open(kPath), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(open("", FILE_FLAG_OVERLAPPED), INVALID_HANDLE_VALUE);
 
   os::UniqueDevInfo list(os::SetupDiGetClassDevsA(&kClass, nullptr, nullptr,
                                                   DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
@@ -168,13 +176,13 @@ TEST_F(SimDeviceIoTest, UnpluggingEndsRequestsAndLaterCallsAndLeavesTheLists) {
   EXPECT_FALSE(os::SetupDiEnumDeviceInterfaces(list.get(), nullptr, &kClass, 0, &data));
 
   machine.addDeviceInterface(kClass, kPath, device);  // plugged in again
-  os::UniqueHandle again(open(kPath));
+  os::UniqueHandle again(open("", FILE_FLAG_OVERLAPPED));
   EXPECT_TRUE(again);
 }
 
 TEST_F(SimDeviceIoTest, ControlRequestsCarryTheirCodeAndBuffers) {
   device->script.push_back(replyNow("out"));
-  os::UniqueHandle handle(open(kPath, 0));
+  os::UniqueHandle handle(open("", 0));
   char input[2] = {'i', 'n'};
   DWORD returned = 0;
   ASSERT_TRUE(os::DeviceIoControl(handle.get(), 0x70DD2004, input, 2, buffer, 4, &returned, nullptr));

@@ -4,29 +4,14 @@
 
 #include "ScriptedDevice.h"
 #include "os/Handles.h"
-#include "support/SimMachineTest.h"
 
 namespace velkor::test {
 namespace {
 
 using os::sim::Call;
 
-constexpr GUID kClass = {0x0BADF00D, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
-constexpr const char* kDevice = "\\\\?\\usb#vid_1234&pid_0002#9";
-
-class SimFaultsTest : public SimMachineTest {
+class SimFaultsTest : public ScriptedDeviceTest {
  protected:
-  void SetUp() override {
-    SimMachineTest::SetUp();
-    machine.addDeviceInterface(kClass, kDevice, device);
-  }
-
-  HANDLE open(const std::string& below, DWORD flags = 0) {
-    std::string path = std::string(kDevice) + below;
-    return os::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           flags, nullptr);
-  }
-
   // A blocking read of the pipe: the error (0 on success) and the count.
   std::pair<DWORD, DWORD> read(HANDLE pipe) {
     DWORD count = 0;
@@ -34,15 +19,13 @@ class SimFaultsTest : public SimMachineTest {
     return {ok ? 0 : os::GetLastError(), count};
   }
 
-  std::shared_ptr<ScriptedDevice> device = std::make_shared<ScriptedDevice>();
-  char buffer[16] = {};
 };
 
 TEST_F(SimFaultsTest, TheNthMatchingCallFailsAndOnlyThatOne) {
   auto& rule = machine.faults().on(Call::ReadFile).path("pipe02").nth(2).fail(ERROR_CRC);
   for (int i = 0; i < 3; ++i) device->script.push_back(replyNow("ok"));
-  os::UniqueHandle other(open("\\PIPE01"));
-  os::UniqueHandle pipe(open("\\PIPE02"));
+  os::UniqueHandle other(open("\\PIPE01", 0));
+  os::UniqueHandle pipe(open("\\PIPE02", 0));
   EXPECT_EQ(read(other.get()).first, 0u);  // another path does not count
   EXPECT_EQ(read(pipe.get()).first, 0u);
   EXPECT_EQ(read(pipe.get()).first, static_cast<DWORD>(ERROR_CRC));
@@ -54,7 +37,7 @@ TEST_F(SimFaultsTest, TheNthMatchingCallFailsAndOnlyThatOne) {
 TEST_F(SimFaultsTest, EveryCallFromTheNthOnFails) {
   machine.faults().on(Call::DeviceIoControl).code(0x22).fromNth(2).fail(ERROR_GEN_FAILURE);
   for (int i = 0; i < 4; ++i) device->script.push_back(replyNow(""));
-  os::UniqueHandle handle(open(""));
+  os::UniqueHandle handle(open("", 0));
   DWORD returned = 0;
   auto control = [&](DWORD code) {
     return os::DeviceIoControl(handle.get(), code, nullptr, 0, nullptr, 0, &returned, nullptr);
@@ -81,7 +64,7 @@ TEST_F(SimFaultsTest, AHangingRequestTimesOutItsWait) {
 TEST_F(SimFaultsTest, ADelayedRequestEndsLater) {
   machine.faults().on(Call::ReadFile).delay(400);
   device->script.push_back(replyAfter(100, "late"));
-  os::UniqueHandle pipe(open(""));
+  os::UniqueHandle pipe(open("", 0));
   EXPECT_EQ(read(pipe.get()), std::make_pair(DWORD{0}, DWORD{4}));
   EXPECT_EQ(machine.now(), 500u);
 }
@@ -91,7 +74,7 @@ TEST_F(SimFaultsTest, TruncatedReadsAndWritesMoveFewerBytes) {
   machine.faults().on(Call::WriteFile).truncate(1);
   device->script.push_back(replyNow("abcdef"));
   device->script.push_back(endAfter(0, {ERROR_SUCCESS, 1}));
-  os::UniqueHandle pipe(open(""));
+  os::UniqueHandle pipe(open("", 0));
   EXPECT_EQ(read(pipe.get()), std::make_pair(DWORD{0}, DWORD{2}));
   EXPECT_EQ(std::string(buffer, 2), "ab");
   DWORD written = 0;
@@ -101,18 +84,18 @@ TEST_F(SimFaultsTest, TruncatedReadsAndWritesMoveFewerBytes) {
 
 TEST_F(SimFaultsTest, AVanishingDeviceIsUnpluggedAtThatCall) {
   machine.faults().on(Call::WriteFile).vanish();
-  os::UniqueHandle pipe(open("\\PIPE01"));
+  os::UniqueHandle pipe(open("\\PIPE01", 0));
   DWORD written = 0;
   EXPECT_FALSE(os::WriteFile(pipe.get(), "x", 1, &written, nullptr));
   EXPECT_EQ(os::GetLastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
-  EXPECT_EQ(open(""), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(open("", 0), INVALID_HANDLE_VALUE);
   EXPECT_TRUE(device->requests.empty());
 }
 
 TEST_F(SimFaultsTest, OpensAndOtherCallsCanFailToo) {
   machine.faults().on(Call::CreateFile).path("PIPE03").fail(ERROR_ACCESS_DENIED);
   machine.faults().on(Call::RegOpenKey).path("\\Printers").fail(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(open("\\PIPE03"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(open("\\PIPE03", 0), INVALID_HANDLE_VALUE);
   EXPECT_EQ(os::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   ASSERT_TRUE(machine.loadRegistry("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Printers]\n"));
   HKEY key = nullptr;
