@@ -67,7 +67,11 @@ struct PlotterIdentity {
   bool configured = true;
 };
 
-// What the plotter answers to the one-letter queries, and what it is.
+// What the plotter answers to the one-letter queries, and what it is. An update stream that
+// checks out (sim/UpdateStreamCheck.h) sets the firmware text, or for a "BOOT" stream the boot
+// text, to its title after the section keyword ("PROG 2.01 A3" gives "2.01 A3"; a "CONF" stream
+// changes neither), ends update mode except after a "BOOT" stream, and makes the plotter shut
+// off until powerOn().
 struct PlotterState {
   std::string platformName = "ZK400";      // "5" in normal operation
   std::string bootPlatformName = "ZK4BS";  // "5" while in update mode
