@@ -1,6 +1,7 @@
 // The virtual plotter's jobs, driven through the USB library as the transfer channel drives
 // them: request record by control request, status word from the interrupt pipe, data on the bulk
 // pipes.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,17 +14,19 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-Bytes textRecord(BYTE code, const std::string& text) {
-  Bytes record{code, BYTE(text.size())};
-  record.insert(record.end(), text.begin(), text.end());
-  return record;
+// A record: its head, then the text's length byte and the text.
+Bytes record(Bytes head, const std::string& text) {
+  Bytes bytes(head.size() + 1 + text.size());
+  std::copy(head.begin(), head.end(), bytes.begin());
+  bytes[head.size()] = BYTE(text.size());
+  std::copy(text.begin(), text.end(), bytes.begin() + head.size() + 1);
+  return bytes;
 }
 
+Bytes textRecord(BYTE code, const std::string& text) { return record({code}, text); }
+
 Bytes fileRecord(BYTE code, DWORD size, const std::string& name) {
-  Bytes record{code, BYTE(size), BYTE(size >> 8), BYTE(size >> 16), BYTE(size >> 24),
-               BYTE(name.size())};
-  record.insert(record.end(), name.begin(), name.end());
-  return record;
+  return record({code, BYTE(size), BYTE(size >> 8), BYTE(size >> 16), BYTE(size >> 24)}, name);
 }
 
 // A firmware update stream as the converter writes it.
