@@ -19,10 +19,16 @@ class WordChecksum {
       odd_ = false;
     }
     uint32_t sum = sum_;
-    const size_t pairs = length / 2;
-    for (size_t i = 0; i < pairs; ++i) sum += uint32_t(data[2 * i]) << 8 | data[2 * i + 1];
+    size_t pairs = length / 2;
+    // Blocks of a fixed count, which the compiler vectorises: this runs over every byte of
+    // every file a virtual plotter receives.
+    for (; pairs >= kBlockPairs; pairs -= kBlockPairs, data += 2 * kBlockPairs) {
+      sum += sumPairs(data, kBlockPairs);
+    }
+    sum += sumPairs(data, pairs);
+    data += 2 * pairs;
     if (length % 2 != 0) {
-      sum += uint32_t(data[length - 1]) << 8;
+      sum += uint32_t(data[0]) << 8;
       odd_ = true;
     }
     sum_ = sum;
@@ -30,6 +36,14 @@ class WordChecksum {
   uint32_t value() const { return sum_; }
 
  private:
+  static constexpr size_t kBlockPairs = 256;
+
+  static uint32_t sumPairs(const uint8_t* data, size_t pairs) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < pairs; ++i) sum += uint32_t(data[2 * i]) << 8 | data[2 * i + 1];
+    return sum;
+  }
+
   uint32_t sum_ = 0;
   bool odd_ = false;
 };

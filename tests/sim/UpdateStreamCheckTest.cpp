@@ -87,11 +87,11 @@ TEST(UpdateStreamCheck, TheNewTextIsTheTitleAfterItsKeyword) {
 }
 
 TEST(WordChecksum, PiecesOfAnyLengthSumAsTheWhole) {
-  std::vector<uint8_t> data = image(1001);
+  std::vector<uint8_t> data = image(5001);
   WordChecksum pieces;
   pieces.add(data.data(), 3);
-  pieces.add(data.data() + 3, 500);
-  pieces.add(data.data() + 503, 498);
+  pieces.add(data.data() + 3, 2500);
+  pieces.add(data.data() + 2503, 2498);
   EXPECT_EQ(pieces.value(), checksumOf(data));
   WordChecksum two;
   const uint8_t bytes[] = {0x12, 0x34, 0xFF};
