@@ -84,11 +84,18 @@ typedef struct _GUID {
 typedef GUID* LPGUID;
 typedef const GUID* LPCGUID;
 
+// Anonymous members, as in the Windows headers: a common extension that pedantic builds flag.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#ifdef __clang__
+#pragma clang diagnostic ignored "-Wnested-anon-types"
+#pragma clang diagnostic ignored "-Wgnu-anonymous-struct"
+#endif
 typedef struct _OVERLAPPED {
   ULONG_PTR Internal;
   ULONG_PTR InternalHigh;
   union {
-    __extension__ struct {  // anonymous, as in the Windows headers
+    struct {
       DWORD Offset;
       DWORD OffsetHigh;
     };
@@ -96,6 +103,7 @@ typedef struct _OVERLAPPED {
   };
   HANDLE hEvent;
 } OVERLAPPED, *LPOVERLAPPED;
+#pragma GCC diagnostic pop
 
 typedef struct _SECURITY_ATTRIBUTES {
   DWORD nLength;
