@@ -39,17 +39,19 @@ function(velkor_export_usb_library target)
   get_property(source_dir GLOBAL PROPERTY velkor_usb_source_dir)
   target_link_libraries(${target} PRIVATE velkor_usb)
   if(WIN32)
-    target_sources(${target} PRIVATE ${export_dir}/UsbExports.def
-                                      ${source_dir}/UsbStatusTexts.rc)
+    # CMake passes a .def source to the linker for DLLs only: an executable gets it by hand.
+    target_sources(${target} PRIVATE ${source_dir}/UsbStatusTexts.rc)
+    set(exports ${export_dir}/UsbExports.def)
+    target_link_options(${target} PRIVATE ${exports})
     set(dump ${CMAKE_OBJDUMP})
     set(format pe)
   else()
-    target_link_options(${target} PRIVATE "LINKER:--dynamic-list=${export_dir}/UsbExports.dynamic"
-                                          ${wanted})
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${export_dir}/UsbExports.dynamic)
+    set(exports ${export_dir}/UsbExports.dynamic)
+    target_link_options(${target} PRIVATE "LINKER:--dynamic-list=${exports}" ${wanted})
     set(dump ${CMAKE_NM})
     set(format elf)
   endif()
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${exports})
   if(VELKOR_TESTS)
     add_test(NAME usb_exports_${target}
              COMMAND ${CMAKE_COMMAND} -DEXECUTABLE=$<TARGET_FILE:${target}>

@@ -56,5 +56,24 @@ TEST_F(UsbStatusTextTest, AStatusTheSystemHasNoMessageForGivesNull) {
   EXPECT_EQ(errorText(0x0000FFFF), "(null)");
 }
 
+// The programs read the texts from their own string resources and the system's messages on
+// Windows; this test program carries the same resources.
+TEST(UsbStatusTextOnTheHost, ComesFromTheProgramsResourcesAndTheSystem) {
+  if (dynamic_cast<os::sim::SimMachine*>(&os::platform())) {
+    GTEST_SKIP() << "skipped: the host platform here is the simulated machine";
+  }
+  char* text = USBGetErrorText(USBERR_INVALID_PARAMETER);
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, USB_STATUS_TEXT_19);
+  os::LocalFree(text);
+  text = USBGetErrorText(ERROR_FILE_NOT_FOUND);
+  ASSERT_NE(text, nullptr);
+  std::string message = text;
+  os::LocalFree(text);
+  ASSERT_FALSE(message.empty());
+  EXPECT_NE(message.back(), '\n');
+  EXPECT_NE(message.back(), '\r');
+}
+
 }  // namespace
 }  // namespace velkor::test
