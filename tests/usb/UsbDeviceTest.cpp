@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "os/Calls.h"
+#include "os/sim/DeviceNamespace.h"
 #include "tests/usb/UsbLibraryTest.h"
 #include "usb/UsbDevice.h"
 #include "usb/UsbLibrary.h"
@@ -152,6 +153,21 @@ TEST_F(UsbLibraryTest, EachOpenDeviceJoinsTheLibrarysListAsItsNewest) {
   EXPECT_EQ(plotter.driverLog(), "");
   USBCloseDevice(&first);
   USBCloseDevice(&next);
+}
+
+TEST_F(UsbLibraryTest, AWindowIsToldOfTheDriversDevicesComingAndGoing) {
+  EXPECT_EQ(USBRegisterDevNotify(nullptr), nullptr);
+  auto* window = reinterpret_cast<HWND>(0x4711);
+  HDEVNOTIFY notification = USBRegisterDevNotify(window);
+  ASSERT_NE(notification, nullptr);
+  auto registered = machine.deviceNotifications();
+  ASSERT_EQ(registered.size(), 1u);
+  EXPECT_EQ(registered[0].recipient, window);
+  EXPECT_TRUE(os::sim::sameGuid(registered[0].classGuid, usb::GUID_DEVINTERFACE_UDRV));
+  EXPECT_EQ(registered[0].flags, DWORD(DEVICE_NOTIFY_WINDOW_HANDLE));
+  USBUnregisterDevNotify(notification);
+  USBUnregisterDevNotify(nullptr);
+  EXPECT_TRUE(machine.deviceNotifications().empty());
 }
 
 }  // namespace
