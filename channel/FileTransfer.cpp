@@ -29,6 +29,13 @@ DWORD mapFile(TransferJob& job, const char* path, DWORD& size) {
   return 0;
 }
 
+// The name is looked at before the file is opened, so that a path without one, or with one
+// too long for the request, fails the same way whatever the file system makes of it.
+DWORD checkFileName(std::string_view name) {
+  if (name.empty()) return ERROR_INVALID_NAME;
+  return name.size() > kMaxRecordText ? ERROR_FILENAME_EXCED_RANGE : 0;
+}
+
 // The file request, with byte 0 changed to 08 for a firmware update.
 DWORD buildRequestFor(TransferJob& job, std::string_view name, DWORD size, bool firmware) {
   DWORD error = buildFileRequest(job, size, name);
@@ -62,9 +69,7 @@ bool sendFileTransfer(TransferChannel* channel, const char* path, bool firmware)
   if (!job) return failTransfer(*channel, ERROR_NOT_ENOUGH_MEMORY);
   std::string_view name = transferFileName(path);
   DWORD size = 0;
-  // The name is looked at before the file is opened, so that a path without one fails the same
-  // way whatever the file system makes of it.
-  DWORD error = name.empty() ? ERROR_INVALID_NAME : 0;
+  DWORD error = checkFileName(name);
   if (error == 0) error = mapFile(*job, path, size);
   if (error == 0) error = buildRequestFor(*job, name, size, firmware);
   if (error != 0) return failTransfer(*channel, error);
