@@ -47,11 +47,11 @@ TEST_F(PlotterLinkTest, PlacesCountOnlyDevicesWithTheLegacyIdentifiers) {
   plugInNamed("B", "SECOND");
   EXPECT_EQ(countLinkPlotters(), 2);
   ASSERT_EQ(openPlotterLink(), 0);
-  EXPECT_EQ(linkedPlatform(), "FIRST");
+  EXPECT_EQ(linkedPlatform(), "FIRST\r");
   selectLinkPlace(1);
   EXPECT_EQ(linkDevice(), nullptr);
   ASSERT_EQ(openPlotterLink(), 0);
-  EXPECT_EQ(linkedPlatform(), "SECOND");
+  EXPECT_EQ(linkedPlatform(), "SECOND\r");
 }
 
 TEST_F(PlotterLinkTest, SamePlaceKeepsTheLinkOpen) {
@@ -112,7 +112,7 @@ TEST_F(PlotterLinkTest, WalkStopsAtPosition254) {
   EXPECT_EQ(countLinkPlotters(), 255);
   selectLinkPlace(254);
   ASSERT_EQ(openPlotterLink(), 0);
-  EXPECT_EQ(linkedPlatform(), "P254");
+  EXPECT_EQ(linkedPlatform(), "P254\r");
   selectLinkPlace(255);
   EXPECT_EQ(openPlotterLink(), kLinkFailed);
 }
