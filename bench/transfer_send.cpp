@@ -69,6 +69,8 @@ BENCHMARK(memcpySend)->Unit(benchmark::kMillisecond);
 // The console report, keeping each benchmark's bytes per second for the summary line.
 class RateReporter : public benchmark::ConsoleReporter {
  public:
+  // No colours, so that the summary line after the table is plain text.
+  RateReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       auto rate = run.counters.find("bytes_per_second");

@@ -24,11 +24,11 @@ class PlotterLinkTest : public VendorDriverTest {
     VendorDriverTest::TearDown();
   }
 
-  sim::VirtualPlotter& plugInNamed(const std::string& serial, const std::string& platform) {
+  sim::VirtualPlotter& plugInNamed(const std::string& serial, const std::string& platformName) {
     sim::PlotterIdentity identity;
     identity.instanceSerial = serial;
     sim::VirtualPlotter& plotter = plugIn(identity);
-    plotter.state.platformName = platform;
+    plotter.state.platformName = platformName;
     return plotter;
   }
 
@@ -88,7 +88,7 @@ class UnopenableDevice : public os::sim::SimDevice {
 };
 
 TEST_F(PlotterLinkTest, PositionZeroThatCannotBeOpenedMeansNoPlotters) {
-  machine().addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, "usb#vid_0000&pid_0000#dead",
+  machine.addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, "usb#vid_0000&pid_0000#dead",
                                std::make_shared<UnopenableDevice>());
   plugIn();
   EXPECT_EQ(countLinkPlotters(), 0);

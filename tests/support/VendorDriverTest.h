@@ -19,15 +19,15 @@ class VendorDriverTest : public SimMachineTest {
     usb::initUsbLibrary();
   }
   void TearDown() override {
-    EXPECT_EQ(machine().openHandleCount(), handlesAtStart_);
+    EXPECT_EQ(machine.openHandleCount(), handlesAtStart_);
     SimMachineTest::TearDown();
   }
 
   // Plugs in a plotter; the handle count to come back to is taken after it.
   sim::VirtualPlotter& plugIn(sim::PlotterIdentity identity = {}) {
     plotters_.push_back(std::make_unique<sim::VirtualPlotter>(std::move(identity)));
-    plotters_.back()->plugIn(machine());
-    handlesAtStart_ = machine().openHandleCount();
+    plotters_.back()->plugIn(machine);
+    handlesAtStart_ = machine.openHandleCount();
     return *plotters_.back();
   }
 
