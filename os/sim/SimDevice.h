@@ -39,7 +39,7 @@ struct IoOutcome {
 struct IoCompletion {
   enum class When { Now, At, Never };
   When when = When::Now;
-  Tick at = 0;
+  Tick at = 0;  // When::At: the delay after the request was submitted
   std::function<IoOutcome()> finish;
 
   static IoCompletion now(IoOutcome outcome) {

@@ -1,0 +1,16 @@
+// The thread's last error, as Windows keeps it: one value per thread.
+#pragma once
+
+#include "os/Win32.h"
+
+namespace os::sim {
+
+DWORD& threadLastError();
+
+// Sets the last error and returns FALSE, the usual way a failing call ends.
+inline BOOL failWith(DWORD error) {
+  threadLastError() = error;
+  return FALSE;
+}
+
+}  // namespace os::sim

@@ -1,0 +1,129 @@
+#include "os/sim/PrintSpooler.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "os/sim/CaseInsensitive.h"
+#include "os/sim/LastError.h"
+
+namespace os::sim {
+namespace {
+
+constexpr std::string_view kPrintersKey =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
+
+class Printer : public KernelObject {
+ public:
+  Printer(std::string queueName, std::string portName)
+      : KernelObject(Closer::ClosePrinter), queue(std::move(queueName)), port(std::move(portName)) {}
+  std::string queue;
+  std::string port;
+  std::optional<PrintJob> job;  // the document being printed
+  bool inPage = false;
+};
+
+// A text value up to its first zero byte; empty if missing.
+std::string textValue(const RegistryKey& key, std::string_view name) {
+  const RegistryValue* value = key.value(name);
+  if (!value) return {};
+  auto end = std::find(value->data.begin(), value->data.end(), BYTE{0});
+  return std::string(value->data.begin(), end);
+}
+
+DWORD failDoc(DWORD error) {
+  threadLastError() = error;
+  return 0;
+}
+
+}  // namespace
+
+BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
+  if (!printer) return failWith(ERROR_INVALID_PARAMETER);
+  *printer = nullptr;
+  std::string queue = name ? name : "";
+  if (std::optional<Fault> fault = faults_.check(Call::OpenPrinter, queue)) {
+    return failWith(fault->error);
+  }
+  const RegistryKey* printers = registry_.localMachine().find(kPrintersKey);
+  const RegistryKey* key = printers && !queue.empty() ? printers->subkey(queue) : nullptr;
+  if (!key) return failWith(ERROR_INVALID_PRINTER_NAME);
+  *printer = handles_.insert(std::make_shared<Printer>(key->name(), textValue(*key, "Port")));
+  return TRUE;
+}
+
+DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
+  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
+  if (!printer) return failDoc(ERROR_INVALID_HANDLE);
+  if (level != 1) return failDoc(ERROR_INVALID_LEVEL);
+  if (!docInfo) return failDoc(ERROR_INVALID_PARAMETER);
+  if (printer->job) return failDoc(ERROR_INVALID_PRINTER_STATE);
+  if (std::optional<Fault> fault = faults_.check(Call::StartDocPrinter, printer->queue)) {
+    return failDoc(fault->error);
+  }
+  const auto* info = reinterpret_cast<const DOC_INFO_1A*>(docInfo);
+  printer->job = PrintJob{printer->queue, info->pDocName ? info->pDocName : "",
+                          info->pDatatype ? info->pDatatype : "RAW", {}};
+  return nextJobId_++;
+}
+
+BOOL PrintSpooler::startPage(HANDLE handle) {
+  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
+  if (!printer) return failWith(ERROR_INVALID_HANDLE);
+  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  if (printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
+  printer->inPage = true;
+  return TRUE;
+}
+
+BOOL PrintSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD written) {
+  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
+  if (!printer) return failWith(ERROR_INVALID_HANDLE);
+  if (!written || (!buffer && count)) return failWith(ERROR_INVALID_PARAMETER);
+  *written = 0;
+  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  if (std::optional<Fault> fault = faults_.check(Call::WritePrinter, printer->queue)) {
+    if (fault->kind != Fault::Kind::Truncate) return failWith(fault->error);
+    count = std::min(count, fault->bytes);
+  }
+  const BYTE* bytes = static_cast<const BYTE*>(buffer);
+  printer->job->data.insert(printer->job->data.end(), bytes, bytes + count);
+  *written = count;
+  return TRUE;
+}
+
+BOOL PrintSpooler::endPage(HANDLE handle) {
+  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
+  if (!printer) return failWith(ERROR_INVALID_HANDLE);
+  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  if (!printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
+  printer->inPage = false;
+  return TRUE;
+}
+
+// The port's sink sees a RAW job before it is recorded.
+BOOL PrintSpooler::endDoc(HANDLE handle) {
+  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
+  if (!printer) return failWith(ERROR_INVALID_HANDLE);
+  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  if (std::optional<Fault> fault = faults_.check(Call::EndDocPrinter, printer->queue)) {
+    return failWith(fault->error);
+  }
+  PrintJob job = std::move(*printer->job);
+  printer->job.reset();
+  printer->inPage = false;
+  auto sink = sinks_.find(upperCase(printer->port));
+  if (equalsIgnoringCase(job.datatype, "RAW") && sink != sinks_.end()) sink->second(job);
+  jobs_.push_back(std::move(job));
+  return TRUE;
+}
+
+BOOL PrintSpooler::close(HANDLE printer) {
+  if (!handles_.remove(printer, Closer::ClosePrinter)) return failWith(ERROR_INVALID_HANDLE);
+  return TRUE;
+}
+
+void PrintSpooler::attachPort(const std::string& portName, Sink sink) {
+  sinks_[upperCase(portName)] = std::move(sink);
+}
+
+}  // namespace os::sim

@@ -1,0 +1,61 @@
+#include "os/sim/VirtualClock.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "os/sim/Deadlock.h"
+
+namespace os::sim {
+
+SYSTEMTIME localTimeAt(Tick instant) {
+  using namespace std::chrono;
+  constexpr sys_days kStartDay = year{2026} / December / 7;
+  sys_time<milliseconds> time = kStartDay + 13h + 21min + milliseconds(instant);
+  sys_days day = floor<days>(time);
+  year_month_day date{day};
+  hh_mm_ss<milliseconds> clock{time - day};
+  return SYSTEMTIME{static_cast<WORD>(static_cast<int>(date.year())),
+                    static_cast<WORD>(static_cast<unsigned>(date.month())),
+                    static_cast<WORD>(weekday{day}.c_encoding()),
+                    static_cast<WORD>(static_cast<unsigned>(date.day())),
+                    static_cast<WORD>(clock.hours().count()),
+                    static_cast<WORD>(clock.minutes().count()),
+                    static_cast<WORD>(clock.seconds().count()),
+                    static_cast<WORD>(clock.subseconds().count())};
+}
+
+VirtualClock::Timer VirtualClock::schedule(Tick at, std::function<void()> action) {
+  Timer timer{std::max(at, now_), ++sequence_};
+  timers_.emplace(timer, std::move(action));
+  return timer;
+}
+
+bool VirtualClock::waitUntil(const std::function<bool()>& done, std::optional<Tick> deadline,
+                             const std::function<std::string()>& describe) {
+  while (!done()) {
+    auto next = timers_.begin();
+    if (next != timers_.end() && (!deadline || next->first.at <= *deadline)) {
+      advanceTo(next->first.at);
+      std::function<void()> action = std::move(next->second);
+      timers_.erase(next);
+      action();
+      continue;
+    }
+    if (!deadline) {
+      throw Deadlock(describe() + " at " + std::to_string(now_) +
+                     " ms: nothing scheduled can end it");
+    }
+    advanceTo(*deadline);
+    return done();
+  }
+  return true;
+}
+
+void VirtualClock::advanceTo(Tick instant) {
+  if (instant <= now_) return;
+  if (pacing_) std::this_thread::sleep_for(std::chrono::milliseconds(instant - now_));
+  now_ = instant;
+}
+
+}  // namespace os::sim
