@@ -82,9 +82,10 @@ IoCompletion DriverFace::submit(std::optional<BYTE> pipe, const IoRequest& reque
   return guarded(pipe ? pipeRequest(*pipe, request) : deviceRequest(request));
 }
 
-// A completion that comes later must not reach a plotter that has gone meanwhile.
+// A completion that comes later must not reach a plotter that has gone meanwhile; one that
+// comes now was decided while the plotter was there.
 IoCompletion DriverFace::guarded(IoCompletion completion) {
-  if (!completion.finish) return completion;
+  if (completion.when != IoCompletion::When::At) return completion;
   completion.finish = [face = shared_from_this(), finish = std::move(completion.finish)] {
     return face->plotter_ ? finish() : IoOutcome{ERROR_DEVICE_NOT_CONNECTED, 0};
   };

@@ -12,8 +12,8 @@ InterfaceSetup plotterInterface() {
   return {7, 0xFF, 0, {{0x81, 2, 512, 0}, {0x02, 2, 512, 0}, {0x83, 3, 8, 10}}};
 }
 
-VirtualPlotter::VirtualPlotter(PlotterIdentity identity_)
-    : identity(std::move(identity_)), jobs_(*this) {}
+VirtualPlotter::VirtualPlotter(PlotterIdentity setup)
+    : identity(std::move(setup)), jobs_(*this) {}
 
 VirtualPlotter::~VirtualPlotter() {
   if (face_) {

@@ -67,7 +67,11 @@ struct PlotterIdentity {
   bool configured = true;
 };
 
-// What the plotter answers to the one-letter queries, and what it is.
+// What the plotter answers to the one-letter queries, and what it is. An update stream that
+// checks out (sim/UpdateStreamCheck.h) makes the plotter shut off until powerOn(), after taking
+// from it: for a "BOOT" stream the boot text, for a "CONF" stream nothing, for any other the
+// firmware text and the end of update mode. The text is the title after its section keyword
+// ("PROG 2.01 A3" gives "2.01 A3"); an empty one changes nothing.
 struct PlotterState {
   std::string platformName = "ZK400";      // "5" in normal operation
   std::string bootPlatformName = "ZK4BS";  // "5" while in update mode

@@ -40,7 +40,7 @@ list(REMOVE_ITEM extra ${wanted})
 list(LENGTH exported count)
 list(LENGTH wanted expected)
 if(missing OR extra OR NOT count EQUAL expected)
-  message(FATAL_ERROR "${EXECUTABLE} exports ${count} USB names, not the ${expected} of the list."
+  message(FATAL_ERROR "${EXECUTABLE} exports ${count} USB names, not exactly the ${expected} of the list."
                       "\n  missing: ${missing}\n  not in the list: ${extra}")
 endif()
 message(STATUS "${EXECUTABLE}: the ${expected} USB names of the list, and no other")

@@ -147,6 +147,7 @@ TEST_F(VirtualPlotterTest, ANonzeroStatusWordStartsNoJob) {
   EXPECT_EQ(request(fileRecord(0x02, 0, "a.plt")), 0);
   EXPECT_EQ(request(textRecord(0x03, "5")), 0x0012);
   EXPECT_EQ(plotter.jobs().queries().size(), 0u);
+  plotter.misbehaviour = {};
   EXPECT_EQ(request(Bytes{0x09}), sim::kBadRequestWord);
   EXPECT_EQ(request(Bytes{0x03, 0x05, '5'}), sim::kBadRequestWord);  // length byte too big
   EXPECT_EQ(plotter.driverLog(),

@@ -17,15 +17,15 @@ TEST_F(UsbLibraryTest, OpensThePlotterAndReadsItsDeviceDescriptor) {
   ASSERT_NE(device, nullptr);
   UsbDeviceDescriptor descriptor{};
   EXPECT_EQ(USBGetDeviceDesc(device, &descriptor, nullptr), 0u);
-  EXPECT_EQ(descriptor.idVendor, usb::kLegacyVendorId);
-  EXPECT_EQ(descriptor.idProduct, usb::kLegacyProductId);
+  EXPECT_EQ(WORD(descriptor.idVendor), usb::kLegacyVendorId);
+  EXPECT_EQ(WORD(descriptor.idProduct), usb::kLegacyProductId);
   EXPECT_STREQ(device->devicePath(), plotter.devicePath().c_str());
   EXPECT_EQ(USBCloseDevice(&device), 0u);
   EXPECT_EQ(device, nullptr);
 }
 
 TEST_F(UsbLibraryTest, AnIndexPastTheEndIsNoMoreDevicesAndLeavesTheHandleNull) {
-  plotter.plugIn(machine());
+  plotter.plugIn(machine);
   HDEVINFO list = USBGetDeviceList();
   ASSERT_NE(list, nullptr);
   auto* device = reinterpret_cast<USB_DEVICE_HANDLE>(0x1234);
@@ -35,7 +35,7 @@ TEST_F(UsbLibraryTest, AnIndexPastTheEndIsNoMoreDevicesAndLeavesTheHandleNull) {
 }
 
 TEST_F(UsbLibraryTest, AnUnpluggedPlotterLeavesTheList) {
-  plotter.plugIn(machine());
+  plotter.plugIn(machine);
   plotter.unplug();
   HDEVINFO list = USBGetDeviceList();
   USB_DEVICE_HANDLE device = nullptr;
@@ -47,12 +47,12 @@ TEST_F(UsbLibraryTest, AnUnpluggedPlotterLeavesTheList) {
 
 TEST_F(UsbLibraryTest, ClosingADeviceClosesAllItsPipes) {
   USB_DEVICE_HANDLE device = openPlotter();
-  const size_t deviceOnly = machine().openHandleCount();
+  const size_t deviceOnly = machine.openHandleCount();
   openPipe(device, 0x81);
   openPipe(device, 0x02);
   openPipe(device, 0x83);
   EXPECT_EQ(device->pipes.count, 3u);
-  EXPECT_GT(machine().openHandleCount(), deviceOnly);
+  EXPECT_GT(machine.openHandleCount(), deviceOnly);
   EXPECT_EQ(USBCloseDevice(&device), 0u);
   EXPECT_EQ(device, nullptr);
 }
@@ -66,7 +66,7 @@ TEST_F(UsbLibraryTest, APipeIsAttachedToItsDeviceAndCarriesItsEndpointDescriptor
   EXPECT_EQ(USBPipeGetDescriptor(pipe, &descriptor), 0u);
   EXPECT_EQ(descriptor.bEndpointAddress, 0x81);
   EXPECT_EQ(descriptor.bmAttributes, 2);
-  EXPECT_EQ(descriptor.wMaxPacketSize, 512);
+  EXPECT_EQ(WORD(descriptor.wMaxPacketSize), 512);
   EXPECT_EQ(USBClosePipe(&pipe), 0u);
   EXPECT_EQ(pipe, nullptr);
   EXPECT_EQ(device->pipes.count, 0u);
@@ -88,13 +88,13 @@ TEST_F(UsbLibraryTest, APipeOfAnUnconfiguredDeviceIsRefusedUntilItIsConfigured) 
 // A pipe the device does not know could not be closed with it, so it is not handed out.
 TEST_F(UsbLibraryTest, APipeWhoseAttachingFailsIsNotHandedOut) {
   USB_DEVICE_HANDLE device = openPlotter();
-  const size_t deviceOnly = machine().openHandleCount();
+  const size_t deviceOnly = machine.openHandleCount();
   plotter.misbehaviour.attachError = 0xE0100500;
   USB_PIPE_HANDLE pipe = nullptr;
   EXPECT_EQ(USBOpenPipe(device, 0x02, &pipe), 0xE0100500u);
   EXPECT_EQ(pipe, nullptr);
   EXPECT_EQ(device->pipes.count, 0u);
-  EXPECT_EQ(machine().openHandleCount(), deviceOnly);
+  EXPECT_EQ(machine.openHandleCount(), deviceOnly);
   USBCloseDevice(&device);
 }
 
@@ -133,8 +133,8 @@ TEST_F(UsbLibraryTest, HandlesOfTheWrongKindAreRefused) {
 
 TEST_F(UsbLibraryTest, EachOpenDeviceJoinsTheLibrarysListAsItsNewest) {
   sim::VirtualPlotter second({usb::kLegacyVendorId, usb::kLegacyProductId, "VK0000002"});
-  plotter.plugIn(machine());
-  second.plugIn(machine());
+  plotter.plugIn(machine);
+  second.plugIn(machine);
   HDEVINFO list = USBGetDeviceList();
   USB_DEVICE_HANDLE first = nullptr;
   USB_DEVICE_HANDLE next = nullptr;

@@ -20,7 +20,7 @@ TEST_F(UsbIoTest, AReadOnTheCallersOverlappedIsPendingUntilWaitedFor) {
   overlapped.hEvent = event.get();
   BYTE buffer[64] = {};
   DWORD length = sizeof buffer;
-  const os::sim::Tick start = machine().now();
+  const os::sim::Tick start = machine.now();
 
   EXPECT_EQ(USBReadPipe(bulkIn, buffer, &length, &overlapped), USBERR_IO_PENDING);
   EXPECT_EQ(os::GetLastError(), USBERR_IO_PENDING);
@@ -33,7 +33,7 @@ TEST_F(UsbIoTest, AReadOnTheCallersOverlappedIsPendingUntilWaitedFor) {
 
   EXPECT_EQ(USBWaitIO(bulkIn, &count, 1000, &overlapped), 0u);
   EXPECT_EQ(count, 4u + 5u);
-  EXPECT_EQ(machine().now() - start, 100u);
+  EXPECT_EQ(machine.now() - start, 100u);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer) + 4, 5), "hello");
 }
 
@@ -42,14 +42,14 @@ TEST_F(UsbIoTest, AReadOnTheBuiltInOverlappedWaitsAndGivesTheCount) {
   plotter.leaveStaleReply("abc");
   BYTE buffer[64] = {};
   DWORD length = 4;
-  const os::sim::Tick start = machine().now();
+  const os::sim::Tick start = machine.now();
   EXPECT_EQ(USBReadPipe(bulkIn, buffer, &length, nullptr), 0u);
   EXPECT_EQ(length, 4u);
   EXPECT_EQ(buffer[0], 3);
   length = sizeof buffer;
   EXPECT_EQ(USBReadPipe(bulkIn, buffer, &length, nullptr), 0u);
   EXPECT_EQ(length, 3u);
-  EXPECT_EQ(machine().now() - start, 500u);
+  EXPECT_EQ(machine.now() - start, 500u);
 }
 
 TEST_F(UsbIoTest, PipeCallsLeaveTheirResultAsTheLastError) {

@@ -17,7 +17,7 @@ DWORD at32(const BYTE* bytes, size_t offset) {
 using UsbIsoXferTest = OpenPlotterTest;
 
 TEST_F(UsbIsoXferTest, NoPacketsGiveTheHeaderAlone) {
-  const size_t blocks = machine().localAllocationCount();
+  const size_t blocks = machine.localAllocationCount();
   void* buffer = nullptr;
   DWORD size = 0;
   ASSERT_EQ(USBBuildIsoXfer(bulkIn, 0x100, 0xBEEF, 0x12345678, &buffer, &size), 0u);  // n = 0
@@ -25,7 +25,7 @@ TEST_F(UsbIsoXferTest, NoPacketsGiveTheHeaderAlone) {
   const BYTE expected[26] = {0xEF, 0xBE, 0x78, 0x56, 0x34, 0x12};
   EXPECT_EQ(std::memcmp(buffer, expected, sizeof expected), 0);
   EXPECT_EQ(os::LocalFree(buffer), nullptr);
-  EXPECT_EQ(machine().localAllocationCount(), blocks);
+  EXPECT_EQ(machine.localAllocationCount(), blocks);
 }
 
 TEST_F(UsbIsoXferTest, EachPacketGetsAnEntryAndItsPlaceInTheDataArea) {

@@ -15,7 +15,7 @@ class UsbLibraryTest : public SimMachineTest {
  protected:
   // Plugs the plotter in (as its identity says) and opens it as device 0 of a fresh list.
   USB_DEVICE_HANDLE openPlotter() {
-    plotter.plugIn(machine());
+    plotter.plugIn(machine);
     HDEVINFO list = USBGetDeviceList();
     USB_DEVICE_HANDLE device = nullptr;
     EXPECT_EQ(USBOpenDevice(list, 0, &device), 0u);

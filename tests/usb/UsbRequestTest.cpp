@@ -51,13 +51,13 @@ TEST_F(UsbLibraryTest, SetConfigurationSendsTheWholeRecord) {
   auto sent = setupRequests(usb::IOCTL_UDRV_SET_CONFIGURATION);
   ASSERT_EQ(sent.size(), 2u);
   UdrvConfigurationRecord full = asRecord(sent[0]);
-  EXPECT_EQ(full.entryCount, 127u);
+  EXPECT_EQ(DWORD(full.entryCount), 127u);
   EXPECT_EQ(full.entries[126].interfaceNumber, 126);
-  EXPECT_EQ(full.entries[126].parameter, 0x00100000u + 126);
+  EXPECT_EQ(DWORD(full.entries[126].parameter), 0x00100000u + 126);
   // Count -1 goes as it is, with no entries.
   UdrvConfigurationRecord none = asRecord(sent[1]);
-  EXPECT_EQ(none.configurationIndex, 0);
-  EXPECT_EQ(none.entryCount, 0xFFFFFFFFu);
+  EXPECT_EQ(WORD(none.configurationIndex), 0);
+  EXPECT_EQ(DWORD(none.entryCount), 0xFFFFFFFFu);
   const std::vector<BYTE> zeros(sizeof none.entries, 0);
   EXPECT_EQ(std::memcmp(none.entries, zeros.data(), zeros.size()), 0);
   USBCloseDevice(&device);
@@ -152,9 +152,9 @@ TEST_F(UsbLibraryTest, AControlRequestThatTimesOutFailsWithTheDriversStatus) {
   plotter.misbehaviour.controlTimeouts = 1;
   usb::UdrvControlRecord control{1, 1, 0, 0};
   BYTE request[5] = {0x05, 0x00, 0x00, 0x02, 0x00};
-  const os::sim::Tick start = machine().now();
+  const os::sim::Tick start = machine.now();
   EXPECT_EQ(USBClassOrVendorRequest(device, &control, request, 5, nullptr), USBERR_TIMEOUT);
-  EXPECT_EQ(machine().now() - start, plotter.misbehaviour.timeoutDelay);
+  EXPECT_EQ(machine.now() - start, plotter.misbehaviour.timeoutDelay);
   EXPECT_EQ(USBClassOrVendorRequest(device, &control, request, 5, nullptr), 0u);
   EXPECT_EQ(plotter.driverLog(), "timeout:05,request:05");
   EXPECT_EQ(plotter.jobs().announcedChunkSize(), 0x20000u);

@@ -23,17 +23,17 @@ class UsbStatusTextTest : public SimMachineTest {
 };
 
 TEST_F(UsbStatusTextTest, LibraryStatusesReadTheirStringResource) {
-  sim::registerUsbStatusTexts(machine());
-  const size_t blocks = machine().localAllocationCount();
+  sim::registerUsbStatusTexts(machine);
+  const size_t blocks = machine.localAllocationCount();
   EXPECT_EQ(errorText(USBERR_INVALID_PARAMETER), USB_STATUS_TEXT_19);  // the first of its rows
   EXPECT_EQ(errorText(USBERR_TIMEOUT), USB_STATUS_TEXT_37);
   EXPECT_EQ(errorText(0xE01F0010), USB_STATUS_TEXT_44);
   EXPECT_EQ(errorText(0xE0100001), USB_STATUS_TEXT_1);
-  EXPECT_EQ(machine().localAllocationCount(), blocks);
+  EXPECT_EQ(machine.localAllocationCount(), blocks);
 }
 
 TEST_F(UsbStatusTextTest, HighStatusesWithoutARowAreWrittenInHexadecimal) {
-  sim::registerUsbStatusTexts(machine());
+  sim::registerUsbStatusTexts(machine);
   EXPECT_EQ(errorText(0xE0200000), "0xE0200000");
   EXPECT_EQ(errorText(0x80070005), "0x80070005");
   EXPECT_EQ(errorText(0xE010000A), "0xE010000A");  // between rows
