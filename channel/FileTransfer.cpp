@@ -21,8 +21,8 @@ DWORD mapFile(TransferJob& job, const char* path, DWORD& size) {
   // The size field holds 32 bits; a larger file would go out cut short.
   if (high != 0) return ERROR_FILE_TOO_LARGE;
   if (size == 0) return 0;
-  job.mapping.reset(os::CreateFileMappingA(job.file.get(), nullptr, PAGE_READONLY | SEC_COMMIT,
-                                           0, 0, nullptr));
+  job.mapping.reset(
+      os::CreateFileMappingA(job.file.get(), nullptr, PAGE_READONLY | SEC_COMMIT, 0, 0, nullptr));
   if (!job.mapping) return os::GetLastError();
   job.view.reset(os::MapViewOfFile(job.mapping.get(), FILE_MAP_READ, 0, 0, 0));
   if (!job.view) return os::GetLastError();

@@ -46,7 +46,7 @@ DWORD buildTextRequest(TransferJob& job, std::string_view text) {
 
 UniqueTransferJob createTextJob(TransferChannel& channel, DWORD kind, const char* text) {
   UniqueTransferJob job(createTransferJob(&channel, kind));
-  DWORD error = !text ? ERROR_INVALID_PARAMETER
+  DWORD error = !text  ? ERROR_INVALID_PARAMETER
                 : !job ? ERROR_NOT_ENOUGH_MEMORY
                        : buildTextRequest(*job, text);
   if (error == 0) return job;

@@ -62,9 +62,12 @@ bool readReply(TransferJob& job) {
 
 bool runDataPhase(TransferJob& job) {
   switch (job.kind) {
-    case kFileJob: return sendFileData(job);
-    case kQueryJob: return readReply(job);
-    default: return true;  // chunk size and command jobs have none
+    case kFileJob:
+      return sendFileData(job);
+    case kQueryJob:
+      return readReply(job);
+    default:
+      return true;  // chunk size and command jobs have none
   }
 }
 

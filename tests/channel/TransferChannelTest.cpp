@@ -2,9 +2,9 @@
 // open leaves behind (nothing).
 #include <gtest/gtest.h>
 
+#include "channel/ChannelFixture.h"
 #include "channel/ChannelPrimitives.h"
 #include "channel/TransferChannel.h"
-#include "channel/ChannelFixture.h"
 #include "os/Calls.h"
 
 namespace velkor::test {

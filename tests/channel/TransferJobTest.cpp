@@ -94,14 +94,23 @@ TEST_F(JobTest, ChunkSizeIsAnnouncedAndUsed) {
   EXPECT_EQ(plotter_->jobs().files().at(0).chunks, (std::vector<DWORD>{100000, 100000, 100000}));
 }
 
-TEST_F(JobTest, ReplyTooLongFailsWithAReason) {
-  plotter_->misbehaviour.announcedReplyLength = 301;
-  char buffer[kMaxReplyLength] = "old";
-  QueryReply reply{3, buffer};
-  EXPECT_FALSE(queryTransfer(channel, "5", &reply));
-  EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_INVALID_DATA));
-  EXPECT_EQ(reply.replyLength, 0u);
-  EXPECT_EQ(buffer[0], '\0');
+// A reply said to be longer than 300 bytes, or longer than what then arrives, fails with a
+// reason, and leaves no bytes of an earlier reply in the caller's buffer.
+TEST_F(JobTest, RepliesThatCannotBeRightFailWithAReason) {
+  for (DWORD announced : {DWORD{10}, DWORD{301}}) {
+    SCOPED_TRACE(announced);
+    plotter_->clearDriverLog();
+    plotter_->misbehaviour.announcedReplyLength = announced;
+    char buffer[kMaxReplyLength] = "earlier reply";
+    QueryReply reply{13, buffer};
+    EXPECT_FALSE(queryTransfer(channel, "5", &reply));  // the true reply is 6 bytes
+    EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_INVALID_DATA));
+    EXPECT_EQ(reply.replyLength, 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(plotter_->driverLog(), announced == 10
+                                         ? "take,request:03,status,reply:4,reply:6,release"
+                                         : "take,request:03,status,reply:4,release");
+  }
 }
 
 TEST_F(JobTest, OperationsOnSomethingThatIsNoChannelDoNothing) {

@@ -89,7 +89,7 @@ class UnopenableDevice : public os::sim::SimDevice {
 
 TEST_F(PlotterLinkTest, PositionZeroThatCannotBeOpenedMeansNoPlotters) {
   machine.addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, "usb#vid_0000&pid_0000#dead",
-                               std::make_shared<UnopenableDevice>());
+                             std::make_shared<UnopenableDevice>());
   plugIn();
   EXPECT_EQ(countLinkPlotters(), 0);
   EXPECT_EQ(openPlotterLink(), kLinkFailed);

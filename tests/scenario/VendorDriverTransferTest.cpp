@@ -50,8 +50,8 @@ TEST_F(LinkTransfer, FileGoesOutInChunksAfterTheAnnouncementUnderNestedLocks) {
   EXPECT_EQ(plotter_->driverLog(), kSentFile);
   ASSERT_EQ(requests().size(), 2u);
   EXPECT_EQ(requests()[0], (std::vector<BYTE>{0x05, 0x00, 0x00, 0x02, 0x00}));
-  const std::vector<BYTE> fileRequest = {0x02, 0xE0, 0x93, 0x04, 0x00, 11, 'd', 'r', 'a', 'w',
-                                         'i',  'n',  'g',  '.',  'p',  'l', 't'};
+  const std::vector<BYTE> fileRequest = {0x02, 0xE0, 0x93, 0x04, 0x00, 11,  'd', 'r', 'a',
+                                         'w',  'i',  'n',  'g',  '.',  'p', 'l', 't'};
   EXPECT_EQ(requests()[1], fileRequest);
   ASSERT_EQ(plotter_->jobs().files().size(), 1u);
   const sim::ReceivedFile& received = plotter_->jobs().files()[0];
