@@ -61,9 +61,6 @@ DWORD buildChunkSizeRequest(TransferJob& job, DWORD chunkSize) {
   return 0;
 }
 
-DWORD requestFileSize(const TransferJob& job) {
-  const BYTE* size = job.requestRecord.get() + 1;
-  return size[0] | size[1] << 8 | size[2] << 16 | static_cast<DWORD>(size[3]) << 24;
-}
+DWORD requestFileSize(const TransferJob& job) { return dwordAt(job.requestRecord.get() + 1); }
 
 }  // namespace channel

@@ -30,4 +30,9 @@ UniqueTransferJob createTextJob(TransferChannel& channel, DWORD kind, const char
 // The size field of a file request.
 DWORD requestFileSize(const TransferJob& job);
 
+// A 32-bit field as every number of the transfer protocol goes: little-endian.
+inline DWORD dwordAt(const BYTE* bytes) {
+  return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<DWORD>(bytes[3]) << 24;
+}
+
 }  // namespace channel

@@ -47,8 +47,7 @@ bool readReply(TransferJob& job) {
   job.replyLength = 0;
   BYTE lengthBytes[4] = {};
   if (!readChannelStream(pipes, lengthBytes, sizeof lengthBytes, kReplyChunk)) return false;
-  DWORD length = lengthBytes[0] | lengthBytes[1] << 8 | lengthBytes[2] << 16 |
-                 static_cast<DWORD>(lengthBytes[3]) << 24;
+  DWORD length = dwordAt(lengthBytes);
   if (length == 0) return true;
   if (length > kMaxReplyLength) {
     // A reply that cannot be right; say so rather than leave no reason.
