@@ -1,0 +1,26 @@
+// One velkorctl command: its name, its help and what runs it. Each command lives in a file of
+// its own and has one row in the command table (CommandTable.cpp).
+#pragma once
+
+#include <span>
+
+#include "app/cli/Arguments.h"
+#include "app/cli/Console.h"
+
+namespace cli {
+
+struct Command {
+  const char* name;
+  const char* summary;  // one line for the program's --help
+  const char* help;     // the command's --help, from its usage line on
+  std::span<const OptionSpec> options;
+  size_t minPositionals;
+  size_t maxPositionals;
+  // Runs the command with its parsed arguments; returns the exit code.
+  int (*run)(const Arguments& args, const Console& console);
+};
+
+std::span<const Command* const> commandTable();
+const Command* findCommand(const std::string& name);
+
+}  // namespace cli
