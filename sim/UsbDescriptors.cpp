@@ -11,15 +11,15 @@ namespace {
 
 template <typename Record>
 void append(Bytes& bytes, const Record& record) {
-  const BYTE* raw = reinterpret_cast<const BYTE*>(&record);
-  bytes.insert(bytes.end(), raw, raw + sizeof record);
+  const size_t at = bytes.size();
+  bytes.resize(at + sizeof record);
+  std::memcpy(bytes.data() + at, &record, sizeof record);
 }
 
 template <typename Record>
 Bytes asBytes(const Record& record) {
-  Bytes bytes;
-  append(bytes, record);
-  return bytes;
+  const BYTE* raw = reinterpret_cast<const BYTE*>(&record);
+  return Bytes(raw, raw + sizeof record);
 }
 
 usb::UsbInterfaceDescriptor interfaceRecord(const InterfaceSetup& setup, BYTE number) {
@@ -55,20 +55,18 @@ Bytes deviceDescriptor(const PlotterIdentity& identity) {
 }
 
 Bytes configurationDescriptor(const PlotterIdentity& identity) {
-  Bytes body;
+  Bytes bytes(sizeof(usb::UsbConfigurationDescriptor));  // its head, written once the size is known
   for (size_t i = 0; i < identity.interfaces.size(); ++i) {
-    append(body, interfaceRecord(identity.interfaces[i], BYTE(i)));
+    append(bytes, interfaceRecord(identity.interfaces[i], BYTE(i)));
     for (const EndpointSetup& endpoint : identity.interfaces[i].endpoints) {
-      append(body, endpointRecord(endpoint));
+      append(bytes, endpointRecord(endpoint));
     }
   }
   usb::UsbConfigurationDescriptor head{sizeof(usb::UsbConfigurationDescriptor),
                                        usb::USB_CONFIGURATION_DESCRIPTOR_TYPE,
-                                       WORD(sizeof head + body.size()),
-                                       BYTE(identity.interfaces.size()),
+                                       WORD(bytes.size()), BYTE(identity.interfaces.size()),
                                        kConfigurationValue, 0, 0xC0, 50};
-  Bytes bytes = asBytes(head);
-  bytes.insert(bytes.end(), body.begin(), body.end());
+  std::memcpy(bytes.data(), &head, sizeof head);
   return bytes;
 }
 
