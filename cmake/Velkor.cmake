@@ -6,6 +6,7 @@ if(VELKOR_SANITIZE)
 endif()
 
 if(WIN32)
+  enable_language(RC)
   # One self-contained .exe per program: no MinGW runtime DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

@@ -84,11 +84,18 @@ typedef struct _GUID {
 typedef GUID* LPGUID;
 typedef const GUID* LPCGUID;
 
+// Anonymous members, as in the Windows headers: a common extension that pedantic builds flag.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#ifdef __clang__
+#pragma clang diagnostic ignored "-Wnested-anon-types"
+#pragma clang diagnostic ignored "-Wgnu-anonymous-struct"
+#endif
 typedef struct _OVERLAPPED {
   ULONG_PTR Internal;
   ULONG_PTR InternalHigh;
   union {
-    __extension__ struct {  // anonymous, as in the Windows headers
+    struct {
       DWORD Offset;
       DWORD OffsetHigh;
     };
@@ -96,6 +103,7 @@ typedef struct _OVERLAPPED {
   };
   HANDLE hEvent;
 } OVERLAPPED, *LPOVERLAPPED;
+#pragma GCC diagnostic pop
 
 typedef struct _SECURITY_ATTRIBUTES {
   DWORD nLength;
@@ -273,6 +281,8 @@ typedef struct _PRINTER_DEFAULTSA {
 #define ERROR_INVALID_LEVEL 124L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_FILE_TOO_LARGE 223L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_INVALID_ADDRESS 487L

@@ -77,6 +77,7 @@ DWORD WINAPI USBWritePipe(USB_PIPE_HANDLE pipe, const void* buffer, DWORD length
                           LPOVERLAPPED overlapped);
 DWORD WINAPI USBResetPipe(USB_PIPE_HANDLE pipe, LPOVERLAPPED overlapped);
 DWORD WINAPI USBPipeGetDescriptor(USB_PIPE_HANDLE pipe, void* buffer);
+// The buffer comes from LocalAlloc: the caller frees it with LocalFree.
 DWORD WINAPI USBBuildIsoXfer(USB_PIPE_HANDLE pipe, DWORD packetCount, WORD value16,
                              DWORD value32, void** buffer, DWORD* size);
 

@@ -9,6 +9,8 @@ namespace os::sim {
 namespace {
 
 constexpr ULONG_PTR kWin32StatusBase = 0xC0070000u;
+// A driver's own statuses carry the customer bit; Windows hands them on as the error unchanged.
+constexpr DWORD kCustomerBit = 0x20000000u;
 
 DWORD accessNeeded(IoRequest::Kind kind) {
   switch (kind) {
@@ -45,12 +47,14 @@ BOOL result(const IoOperation& operation, LPDWORD count) {
 }  // namespace
 
 ULONG_PTR statusFromError(DWORD error) {
+  if (error & kCustomerBit) return error;
   return error == ERROR_SUCCESS ? 0 : kWin32StatusBase | (error & 0xFFFFu);
 }
 
 DWORD errorFromStatus(ULONG_PTR status) {
   if (status == 0) return ERROR_SUCCESS;
   if (status == STATUS_PENDING) return ERROR_IO_INCOMPLETE;
+  if (status & kCustomerBit) return static_cast<DWORD>(status);
   if ((status & 0xFFFF0000u) == kWin32StatusBase) return static_cast<DWORD>(status & 0xFFFFu);
   return ERROR_MR_MID_NOT_FOUND;
 }

@@ -1,0 +1,95 @@
+// The transaction that runs a transfer job: device lock, request, status word, data phase,
+// release.
+#include "channel/ChannelPrimitives.h"
+#include "channel/QueryTransfer.h"
+#include "channel/RequestRecord.h"
+#include "os/Calls.h"
+
+namespace channel {
+namespace {
+
+// A nonzero status word shows as this plus the word.
+constexpr DWORD kDeviceStatusBase = 0xEF000000;
+// Reply reads ask for their whole block at once.
+constexpr DWORD kReplyChunk = 0x07FFFFFF;
+
+// Sends the request record; a time-out is answered by one device reset and one resend, and
+// stays the reason if either of those fails.
+DWORD sendRequest(TransferJob& job) {
+  const PipeSet& pipes = job.channel->pipes;
+  if (sendChannelRequest(pipes, job.requestRecord.get(), job.requestLength)) return 0;
+  DWORD error = os::GetLastError();
+  if (error != USBERR_TIMEOUT) return error;
+  if (USBResetDevice(pipes.device, nullptr) != 0) return USBERR_TIMEOUT;
+  if (!sendChannelRequest(pipes, job.requestRecord.get(), job.requestLength)) {
+    return USBERR_TIMEOUT;
+  }
+  return 0;
+}
+
+// The device's answer to the request: 0, the device status code, or why it could not be read.
+DWORD readStatus(const PipeSet& pipes) {
+  WORD word = 0;
+  if (!readChannelStatus(pipes, word)) return os::GetLastError();
+  return word == 0 ? 0 : kDeviceStatusBase | word;
+}
+
+// File jobs: the file's bytes from the view, in chunks of the channel's chunk size.
+bool sendFileData(TransferJob& job) {
+  DWORD total = requestFileSize(job);
+  if (total == 0) return true;
+  return writeChannelStream(job.channel->pipes, job.view.get(), total, job.channel->chunkSize);
+}
+
+// Query jobs: a 32-bit length, then that many bytes into the caller's buffer.
+bool readReply(TransferJob& job) {
+  const PipeSet& pipes = job.channel->pipes;
+  job.replyLength = 0;
+  BYTE lengthBytes[4] = {};
+  if (!readChannelStream(pipes, lengthBytes, sizeof lengthBytes, kReplyChunk)) return false;
+  DWORD length = dwordAt(lengthBytes);
+  if (length == 0) return true;
+  if (length > kMaxReplyLength) {
+    // A reply that cannot be right; say so rather than leave no reason.
+    os::SetLastError(ERROR_INVALID_DATA);
+    return false;
+  }
+  if (!readChannelStream(pipes, job.replyBuffer, length, kReplyChunk)) return false;
+  job.replyLength = length;
+  return true;
+}
+
+bool runDataPhase(TransferJob& job) {
+  switch (job.kind) {
+    case kFileJob:
+      return sendFileData(job);
+    case kQueryJob:
+      return readReply(job);
+    default:
+      return true;  // chunk size and command jobs have none
+  }
+}
+
+// Request, status word and data phase, under the device lock; 0 or the reason for a failure.
+DWORD runLockedPhases(TransferJob& job) {
+  DWORD error = sendRequest(job);
+  if (error == 0) error = readStatus(job.channel->pipes);
+  if (error == 0 && !runDataPhase(job)) error = os::GetLastError();
+  return error;
+}
+
+}  // namespace
+
+bool runTransferJob(TransferJob* job) {
+  if (!job || !isTransferChannel(job->channel)) return false;
+  TransferChannel& channel = *job->channel;
+  channel.lastError = 0;
+  DWORD error = USBLockDevice(channel.pipes.device, usb::UDRV_LOCK_TAKE);
+  if (error == 0) error = runLockedPhases(*job);
+  channel.lastError = error;
+  // Released also when taking it failed.
+  USBLockDevice(channel.pipes.device, usb::UDRV_LOCK_RELEASE);
+  return error == 0;
+}
+
+}  // namespace channel

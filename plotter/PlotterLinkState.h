@@ -1,0 +1,20 @@
+// The plotter link's process-wide state: the one open vendor-driver plotter, its transfer
+// channel and the link place chosen for it. It lives for the whole run.
+#pragma once
+
+#include <memory>
+
+#include "channel/TransferChannel.h"
+#include "channel/UsbHandles.h"
+
+namespace plotter {
+
+struct PlotterLinkState {
+  channel::UniqueUsbDevice device;                    // empty while the link is closed
+  std::unique_ptr<channel::TransferChannel> channel;  // empty when none is open
+  int chosenPlace = 0;
+};
+
+PlotterLinkState& plotterLinkState();
+
+}  // namespace plotter

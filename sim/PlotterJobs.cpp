@@ -1,0 +1,204 @@
+#include "sim/PlotterJobs.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sim/VirtualPlotter.h"
+#include "usb/UsbApi.h"
+
+namespace sim {
+namespace {
+
+using os::sim::IoCompletion;
+using os::sim::IoOutcome;
+
+// Update streams are at most a little over 2 MiB; anything far beyond is not kept.
+constexpr DWORD kLargestUpdateStream = 4u << 20;
+
+DWORD readLe32(const BYTE* bytes) {
+  return DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
+}
+
+// The text of a query or command record: code, length byte n, n bytes.
+std::optional<std::string> recordText(const BYTE* record, DWORD length) {
+  if (length < 2 || length != 2u + record[1]) return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(record + 2), record[1]);
+}
+
+}  // namespace
+
+bool PlotterJobs::timesOut() {
+  int& left = plotter_.misbehaviour.controlTimeouts;
+  if (left == 0) return false;
+  if (left > 0) --left;
+  return true;
+}
+
+WORD PlotterJobs::statusWordFor(BYTE code) const {
+  const Misbehaviour& m = plotter_.misbehaviour;
+  if (m.statusWordFor && *m.statusWordFor != code) return 0;
+  return m.statusWord;
+}
+
+IoCompletion PlotterJobs::takeRequest(const BYTE* record, DWORD length) {
+  std::vector<BYTE> bytes(record, record + length);
+  if (timesOut()) {
+    plotter_.log().add({DriverEvent::Kind::RequestTimedOut, 0, std::move(bytes)});
+    return IoCompletion::after(plotter_.misbehaviour.timeoutDelay,
+                               [] { return IoOutcome{USBERR_TIMEOUT, 0}; });
+  }
+  plotter_.log().add({DriverEvent::Kind::Request, 0, std::move(bytes)});
+  WORD word = length == 0 ? kBadRequestWord : statusWordFor(record[0]);
+  if (word == 0 && !startJob(record, length)) word = kBadRequestWord;
+  statusWords_.push_back(word);
+  return IoCompletion::now({ERROR_SUCCESS, length});
+}
+
+// Takes the job a well-formed record asks for; false for a record the plotter cannot read.
+bool PlotterJobs::startJob(const BYTE* record, DWORD length) {
+  switch (record[0]) {
+    case kChunkSizeRequest:
+      if (length != 5) return false;
+      chunkSize_ = readLe32(record + 1);
+      return true;
+    case kPlotFileRequest:
+    case kFirmwareUpdateRequest:
+      return startFile(record, length);
+    case kQueryRequest:
+    case kCommandRequest: {
+      std::optional<std::string> text = recordText(record, length);
+      if (!text) return false;
+      if (record[0] == kCommandRequest) {
+        commands_.push_back(*text);
+      } else {
+        queries_.push_back(*text);
+        queueReply(answer(*text));
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool PlotterJobs::startFile(const BYTE* record, DWORD length) {
+  if (length < 6 || length != 6u + record[5]) return false;
+  ReceivedFile file;
+  file.code = record[0];
+  file.size = readLe32(record + 1);
+  file.name.assign(reinterpret_cast<const char*>(record + 6), record[5]);
+  files_.push_back(std::move(file));
+  running_ = WordChecksum();
+  receiving_ = files_.size() - 1;
+  if (files_.back().size == 0) finishFile(files_.back());
+  return true;
+}
+
+std::string PlotterJobs::answer(const std::string& query) const {
+  const PlotterState& s = plotter_.state;
+  if (auto custom = s.replies.find(query); custom != s.replies.end()) return custom->second;
+  const std::pair<const char*, const std::string*> table[] = {
+      {"5", s.updateMode ? &s.bootPlatformName : &s.platformName},
+      {"6", &s.firmwareText}, {"7", &s.bootText},     {"8", &s.hardwareText},
+      {"A", &s.tool},         {"B", &s.status},       {"4;", &s.fixtures},
+      {"9", &s.online},       {"S:", &s.serialNumber}};
+  for (const auto& [letters, text] : table) {
+    if (query == letters) return *text + '\r';
+  }
+  if (query == "S=:") return s.updateMode ? "1\r" : "0\r";
+  return {};
+}
+
+void PlotterJobs::queueReply(const std::string& reply) {
+  DWORD length = plotter_.misbehaviour.announcedReplyLength.value_or(DWORD(reply.size()));
+  for (int shift = 0; shift < 32; shift += 8) replyBytes_.push_back(BYTE(length >> shift));
+  replyBytes_.insert(replyBytes_.end(), reply.begin(), reply.end());
+}
+
+IoCompletion PlotterJobs::readStatus(BYTE* buffer, DWORD length) {
+  // An interrupt pipe with nothing to say stays silent.
+  if (statusWords_.empty()) return IoCompletion::never();
+  if (length < 2) return IoCompletion::now({ERROR_INVALID_PARAMETER, 0});
+  WORD word = statusWords_.front();
+  statusWords_.pop_front();
+  buffer[0] = BYTE(word);
+  buffer[1] = BYTE(word >> 8);
+  plotter_.log().add({DriverEvent::Kind::StatusRead, word, {}});
+  return IoCompletion::now({ERROR_SUCCESS, 2});
+}
+
+IoCompletion PlotterJobs::readReply(BYTE* buffer, DWORD length) {
+  if (replyBytes_.empty()) return IoCompletion::never();
+  auto deliver = [this, buffer, length] {
+    DWORD count = DWORD(std::min<size_t>(length, replyBytes_.size()));
+    std::copy_n(replyBytes_.begin(), count, buffer);
+    replyBytes_.erase(replyBytes_.begin(), replyBytes_.begin() + count);
+    plotter_.log().add({DriverEvent::Kind::ReplyRead, count, {}});
+    return IoOutcome{ERROR_SUCCESS, count};
+  };
+  os::sim::Tick delay = plotter_.misbehaviour.replyDelay;
+  return delay == 0 ? IoCompletion::now(deliver()) : IoCompletion::after(delay, deliver);
+}
+
+IoCompletion PlotterJobs::takeData(const BYTE* data, DWORD length) {
+  if (!receiving_) {
+    plotter_.log().add({DriverEvent::Kind::DataWritten, length, {}});
+    strayBytes_ += length;
+    return IoCompletion::now({ERROR_SUCCESS, length});
+  }
+  ReceivedFile& file = files_[*receiving_];
+  if (plotter_.misbehaviour.vanishAtChunk == file.chunks.size()) {
+    receiving_.reset();
+    plotter_.unplug();
+    return IoCompletion::now({ERROR_DEVICE_NOT_CONNECTED, 0});
+  }
+  plotter_.log().add({DriverEvent::Kind::DataWritten, length, {}});
+  receive(file, data, length);
+  if (file.received >= file.size) finishFile(file);
+  return IoCompletion::now({ERROR_SUCCESS, length});
+}
+
+void PlotterJobs::receive(ReceivedFile& file, const BYTE* data, DWORD length) {
+  file.chunks.push_back(length);
+  DWORD taken = std::min(length, file.size - file.received);
+  strayBytes_ += length - taken;
+  running_.add(data, taken);
+  bool update = file.code == kFirmwareUpdateRequest;
+  if ((update && file.size <= kLargestUpdateStream) || (!update && keepBytes_)) {
+    file.bytes.insert(file.bytes.end(), data, data + taken);
+  }
+  file.received += taken;
+}
+
+void PlotterJobs::finishFile(ReceivedFile& file) {
+  receiving_.reset();
+  file.checksum = running_.value();
+  if (file.code == kFirmwareUpdateRequest) takeUpdate(file);
+}
+
+// Firmware checks the whole stream before it takes anything from it; a stream it accepts
+// makes it restart with the new text, and a restarting plotter is off the bus until powered on.
+void PlotterJobs::takeUpdate(const ReceivedFile& file) {
+  UpdateStreamCheck check = file.bytes.size() == file.size
+                                ? checkUpdateStream(file.bytes.data(), file.bytes.size())
+                                : UpdateStreamCheck{false, "byte count", {}, 0, 0};
+  updates_.push_back(check);
+  if (!check.accepted) return;
+  std::string text = updateText(check.title);
+  PlotterState& s = plotter_.state;
+  if (check.title.compare(0, 4, "BOOT") == 0) {
+    if (!text.empty()) s.bootText = text;
+  } else if (check.title.compare(0, 4, "CONF") != 0) {
+    if (!text.empty()) s.firmwareText = text;
+    s.updateMode = false;
+  }
+  plotter_.unplug();
+}
+
+void PlotterJobs::reset() {
+  statusWords_.clear();
+  replyBytes_.clear();
+  receiving_.reset();
+}
+
+}  // namespace sim

@@ -1,0 +1,92 @@
+// The transfer protocol as a plotter speaks it on the vendor-driver connection: request records
+// arrive by control request, each answered by a 2-byte status word on the interrupt pipe; a file
+// request (0x02 plot data, 0x08 firmware update) is followed by the file's bytes on the bulk OUT
+// pipe, a query (0x03) by its reply on the bulk IN pipe (32-bit length, then the bytes); a chunk
+// size announcement (0x05) and a command (0x06) have no data phase.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/Win32.h"
+#include "os/sim/SimDevice.h"
+#include "sim/UpdateStreamCheck.h"
+#include "sim/WordChecksum.h"
+
+namespace sim {
+
+class VirtualPlotter;
+
+// Request codes, the first byte of a request record.
+inline constexpr BYTE kPlotFileRequest = 0x02;
+inline constexpr BYTE kQueryRequest = 0x03;
+inline constexpr BYTE kChunkSizeRequest = 0x05;
+inline constexpr BYTE kCommandRequest = 0x06;
+inline constexpr BYTE kFirmwareUpdateRequest = 0x08;
+// The status word for a request record the plotter cannot make sense of.
+inline constexpr WORD kBadRequestWord = 0x00FF;
+
+// A file as it arrived on the bulk OUT pipe.
+struct ReceivedFile {
+  BYTE code = 0;  // kPlotFileRequest or kFirmwareUpdateRequest
+  std::string name;
+  DWORD size = 0;  // announced in the request
+  DWORD received = 0;
+  std::vector<DWORD> chunks;  // the size of every write
+  uint32_t checksum = 0;      // WordChecksum of the bytes received
+  std::vector<BYTE> bytes;    // kept for update streams, and for plot data when asked
+  bool complete() const { return received == size; }
+};
+
+class PlotterJobs {
+ public:
+  explicit PlotterJobs(VirtualPlotter& plotter) : plotter_(plotter) {}
+
+  // --- The driver face's calls ----------------------------------------------------------------
+  os::sim::IoCompletion takeRequest(const BYTE* record, DWORD length);
+  os::sim::IoCompletion readStatus(BYTE* buffer, DWORD length);
+  os::sim::IoCompletion readReply(BYTE* buffer, DWORD length);
+  os::sim::IoCompletion takeData(const BYTE* data, DWORD length);
+  // A device reset drops what the plotter had queued and any file half received.
+  void reset();
+
+  void queueReply(const std::string& reply);
+  void keepReceivedBytes(bool keep) { keepBytes_ = keep; }
+
+  // --- What arrived ---------------------------------------------------------------------------
+  DWORD announcedChunkSize() const { return chunkSize_; }
+  const std::vector<ReceivedFile>& files() const { return files_; }
+  const std::vector<std::string>& queries() const { return queries_; }
+  const std::vector<std::string>& commands() const { return commands_; }
+  const std::vector<UpdateStreamCheck>& updates() const { return updates_; }
+  // Bulk OUT bytes that came with no file request to carry them.
+  uint64_t strayBytes() const { return strayBytes_; }
+
+ private:
+  bool timesOut();
+  WORD statusWordFor(BYTE code) const;
+  bool startJob(const BYTE* record, DWORD length);
+  bool startFile(const BYTE* record, DWORD length);
+  std::string answer(const std::string& query) const;
+  void receive(ReceivedFile& file, const BYTE* data, DWORD length);
+  void finishFile(ReceivedFile& file);
+  void takeUpdate(const ReceivedFile& file);
+
+  VirtualPlotter& plotter_;
+  std::deque<WORD> statusWords_;
+  std::deque<BYTE> replyBytes_;
+  std::optional<size_t> receiving_;  // index into files_ of the file whose bytes are due
+  bool keepBytes_ = false;
+  WordChecksum running_;
+  DWORD chunkSize_ = 0;
+  std::vector<ReceivedFile> files_;
+  std::vector<std::string> queries_;
+  std::vector<std::string> commands_;
+  std::vector<UpdateStreamCheck> updates_;
+  uint64_t strayBytes_ = 0;
+};
+
+}  // namespace sim

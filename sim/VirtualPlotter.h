@@ -1,0 +1,153 @@
+// A virtual plotter on the vendor-driver connection: the identity and state of one plotter, what
+// it does with the jobs the driver brings it, how it misbehaves on request, and a record of all
+// of it for tests.
+//
+// Tests set the public settings, plug the plotter into a simulated machine and run the system's
+// real code against it:
+//
+//   sim::VirtualPlotter plotter;
+//   plotter.state.firmwareText = "2.01 A3";
+//   plotter.misbehaviour.statusWord = 0x0012;
+//   plotter.plugIn(machine);
+//   ... ;
+//   EXPECT_EQ(plotter.driverLog(), "take,take,request:05,status:0012,release,release");
+//
+// The plotter answers the driver through its driver face (sim/DriverFace.h); the transfer
+// protocol itself is in sim/PlotterJobs.h.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/Win32.h"
+#include "os/sim/SimDevice.h"
+#include "sim/DriverLog.h"
+#include "sim/PlotterJobs.h"
+#include "usb/UsbIdentifiers.h"
+
+namespace os::sim {
+class SimMachine;
+}
+
+namespace sim {
+
+class DriverFace;
+
+struct EndpointSetup {
+  BYTE address;
+  BYTE attributes;  // 2 bulk, 3 interrupt
+  WORD maxPacketSize;
+  BYTE interval;
+};
+
+struct InterfaceSetup {
+  BYTE interfaceClass;
+  BYTE interfaceSubClass;
+  BYTE interfaceProtocol;
+  std::vector<EndpointSetup> endpoints;
+};
+
+// The plotter interface: class 7, subclass 0xFF, protocol 0; bulk IN 0x81, bulk OUT 0x02 and
+// interrupt 0x83, so its pipes are "129", "2" and "131".
+InterfaceSetup plotterInterface();
+
+// What the plotter is on the bus. The defaults are a link plotter with the legacy identifiers.
+struct PlotterIdentity {
+  WORD vendorId = usb::kLegacyVendorId;
+  WORD productId = usb::kLegacyProductId;
+  std::string instanceSerial = "VK0000001";  // last part of its device path
+  // The interfaces of its one configuration, in order; a test may put others before the
+  // plotter interface.
+  std::vector<InterfaceSetup> interfaces = {plotterInterface()};
+  // False: the configuration value is 0 until the driver is told to configure the device.
+  bool configured = true;
+};
+
+// What the plotter answers to the one-letter queries, and what it is. An update stream that
+// checks out (sim/UpdateStreamCheck.h) makes the plotter shut off until powerOn(), after taking
+// from it: for a "BOOT" stream the boot text, for a "CONF" stream nothing, for any other the
+// firmware text and the end of update mode. The text is the title after its section keyword
+// ("PROG 2.01 A3" gives "2.01 A3"); an empty one changes nothing.
+struct PlotterState {
+  std::string platformName = "ZK400";      // "5" in normal operation
+  std::string bootPlatformName = "ZK4BS";  // "5" while in update mode
+  std::string firmwareText = "1.14aKR A4"; // "6"
+  std::string bootText = "3.02";           // "7"
+  std::string hardwareText = "MB-7 rev C"; // "8"
+  std::string tool = "Graver 0.3";         // "A"
+  std::string status = "Ready";            // "B"
+  std::string fixtures = "Vise 80";        // "4;"
+  std::string online = "0";                // "9"
+  std::string serialNumber = "40123456";   // "S:"
+  bool updateMode = false;                 // the boot program answers ("S=:" gives "1")
+  // Answers by the whole query text, sent exactly as given (the texts above get a carriage
+  // return, as firmware ends its replies); a query known nowhere gets an empty reply.
+  std::map<std::string, std::string> replies;
+};
+
+// Ways to misbehave, all off by default.
+struct Misbehaviour {
+  WORD statusWord = 0;                  // posted after requests (0: all is well)
+  std::optional<BYTE> statusWordFor;    // ...only after requests with this code
+  int controlTimeouts = 0;              // the next n control requests time out; -1: every one
+  os::sim::Tick timeoutDelay = 5000;    // after which a timed-out request fails
+  std::optional<DWORD> announcedReplyLength;  // announced instead of a reply's true length
+  std::optional<size_t> vanishAtChunk;  // the plotter goes away when this bulk OUT chunk of a
+                                        // file (0-based) arrives; that write fails
+  os::sim::Tick replyDelay = 0;         // bulk IN reads complete this much later
+  std::optional<DWORD> attachError;     // IOCTL_UDRV_ATTACH_PIPE fails with this status
+};
+
+class VirtualPlotter {
+ public:
+  explicit VirtualPlotter(PlotterIdentity identity = {});
+  ~VirtualPlotter();
+  VirtualPlotter(const VirtualPlotter&) = delete;
+  VirtualPlotter& operator=(const VirtualPlotter&) = delete;
+
+  PlotterIdentity identity;
+  PlotterState state;
+  Misbehaviour misbehaviour;
+
+  // Registers the plotter's device interface of GUID_DEVINTERFACE_UDRV with the machine, at
+  // \\?\usb#vid_XXXX&pid_XXXX#<instance serial>#{239d60c9-ccaf-11d5-ac21-204c4f4f5020}.
+  void plugIn(os::sim::SimMachine& machine);
+  // Goes away from the machine: open handles fail from now on. Logged as "vanished". A plotter
+  // that accepted an update stream does this by itself.
+  void unplug();
+  // Comes back (after an update shut it off, or an unplug) as a freshly enumerated device.
+  void powerOn();
+  bool present() const;
+  std::string devicePath() const;
+
+  // --- What the driver saw --------------------------------------------------------------------
+  std::string driverLog() const { return log_.summary(); }
+  const std::vector<DriverEvent>& driverEvents() const { return log_.events(); }
+  void clearDriverLog() { log_.clear(); }
+  const PlotterJobs& jobs() const { return jobs_; }
+  // Set before a transfer to keep every received file byte (otherwise only counts and checksums).
+  void keepReceivedBytes(bool keep) { jobs_.keepReceivedBytes(keep); }
+  // The device lock's nesting depth now (0: free).
+  int lockDepth() const;
+  // Leaves a whole reply (length and bytes) queued on the bulk IN pipe, as an earlier exchange
+  // that nobody read would.
+  void leaveStaleReply(const std::string& reply) { jobs_.queueReply(reply); }
+
+  // --- For the driver face --------------------------------------------------------------------
+  DriverLog& log() { return log_; }
+  PlotterJobs& jobDesk() { return jobs_; }
+
+ private:
+  void attachFace();
+
+  PlotterJobs jobs_;
+  DriverLog log_;
+  os::sim::SimMachine* machine_ = nullptr;
+  std::shared_ptr<DriverFace> face_;
+};
+
+}  // namespace sim

@@ -1,0 +1,148 @@
+// Transfer jobs at their edges: what is refused before anything is sent, the records the
+// plotter receives, and the channel's job list.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "channel/ChannelFixture.h"
+#include "channel/CommandTransfer.h"
+#include "channel/FileTransfer.h"
+#include "channel/QueryTransfer.h"
+#include "channel/TransferJob.h"
+#include "tests/support/ScratchFile.h"
+
+namespace velkor::test {
+namespace {
+
+using namespace channel;
+
+class JobTest : public ChannelTest {
+ protected:
+  void SetUp() override {
+    ChannelTest::SetUp();
+    plotter_ = &plugIn();
+    channel = openChannel();
+    plotter_->clearDriverLog();
+  }
+  TransferChannel* channel = nullptr;
+  sim::VirtualPlotter* plotter_ = nullptr;
+};
+
+TEST_F(JobTest, QueryWithoutTextFailsWithoutTouchingTheCallersRecord) {
+  char buffer[kMaxReplyLength] = "untouched";
+  QueryReply reply{9, buffer};
+  for (const char* text : {"", static_cast<const char*>(nullptr)}) {
+    EXPECT_FALSE(queryTransfer(channel, text, &reply));
+    EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  }
+  EXPECT_EQ(reply.replyLength, 9u);
+  EXPECT_STREQ(buffer, "untouched");
+  EXPECT_EQ(plotter_->driverLog(), "");
+}
+
+// A length byte says at most 255: longer texts are refused whole, never cut.
+TEST_F(JobTest, TextsOfUpTo255BytesAreSentAndLongerOnesRefused) {
+  const std::string longest(255, 'C');
+  EXPECT_TRUE(commandTransfer(channel, longest.c_str()));
+  EXPECT_EQ(plotter_->jobs().commands().back(), longest);
+  plotter_->clearDriverLog();
+  const std::string tooLong(256, 'C');
+  EXPECT_FALSE(commandTransfer(channel, tooLong.c_str()));
+  EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  char buffer[kMaxReplyLength] = "untouched";
+  QueryReply reply{0, buffer};
+  EXPECT_FALSE(queryTransfer(channel, tooLong.c_str(), &reply));
+  EXPECT_STREQ(buffer, "untouched");
+  EXPECT_EQ(plotter_->driverLog(), "");
+}
+
+TEST_F(JobTest, FileNamesOfUpTo255BytesAreSentAndLongerOnesRefused) {
+  const std::string longest = std::string(251, 'n') + ".plt";
+  ScratchFile file(10, longest);
+  ASSERT_TRUE(sendFileTransfer(channel, file.path(), false));
+  EXPECT_EQ(plotter_->jobs().files().at(0).name, longest);
+  plotter_->clearDriverLog();
+  const std::string tooLong = file.directory() + "/" + std::string(252, 'n') + ".plt";
+  EXPECT_FALSE(sendFileTransfer(channel, tooLong.c_str(), false));
+  EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(plotter_->driverLog(), "");
+}
+
+TEST_F(JobTest, PathWithoutAFileNameFailsBeforeAnythingIsSent) {
+  ScratchFile file(10);
+  for (const std::string& path : {file.directory() + "/", file.directory() + "\\", std::string()}) {
+    EXPECT_FALSE(sendFileTransfer(channel, path.c_str(), false));
+    EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_INVALID_NAME));
+  }
+  EXPECT_FALSE(sendFileTransfer(channel, (file.directory() + "/missing.plt").c_str(), false));
+  EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(plotter_->driverLog(), "");
+}
+
+TEST_F(JobTest, FileNameIsTheLastComponentOfThePath) {
+  EXPECT_EQ(transferFileName("C:\\jobs\\plate 7.plt"), "plate 7.plt");
+  EXPECT_EQ(transferFileName("/tmp/a.b/c"), "c");
+  EXPECT_EQ(transferFileName("C:plot.plt"), "plot.plt");
+  EXPECT_EQ(transferFileName("C:\\jobs\\.plt"), "");
+}
+
+TEST_F(JobTest, ChunkSizeIsAnnouncedAndUsed) {
+  ScratchFile file(300000);
+  ASSERT_TRUE(setTransferChunkSize(channel, 100000));
+  ASSERT_TRUE(sendFileTransfer(channel, file.path(), false));
+  EXPECT_EQ(requestRecords(*plotter_).at(0), (std::vector<BYTE>{0x05, 0xA0, 0x86, 0x01, 0x00}));
+  EXPECT_EQ(plotter_->jobs().files().at(0).chunks, (std::vector<DWORD>{100000, 100000, 100000}));
+}
+
+// A reply said to be longer than 300 bytes, or longer than what then arrives, fails with a
+// reason, and leaves no bytes of an earlier reply in the caller's buffer.
+TEST_F(JobTest, RepliesThatCannotBeRightFailWithAReason) {
+  for (DWORD announced : {DWORD{10}, DWORD{301}}) {
+    SCOPED_TRACE(announced);
+    plotter_->clearDriverLog();
+    plotter_->misbehaviour.announcedReplyLength = announced;
+    char buffer[kMaxReplyLength] = "earlier reply";
+    QueryReply reply{13, buffer};
+    EXPECT_FALSE(queryTransfer(channel, "5", &reply));  // the true reply is 6 bytes
+    EXPECT_EQ(transferChannelError(channel), static_cast<DWORD>(ERROR_INVALID_DATA));
+    EXPECT_EQ(reply.replyLength, 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(plotter_->driverLog(), announced == 10
+                                         ? "take,request:03,status,reply:4,reply:6,release"
+                                         : "take,request:03,status,reply:4,release");
+  }
+}
+
+TEST_F(JobTest, OperationsOnSomethingThatIsNoChannelDoNothing) {
+  char buffer[kMaxReplyLength];
+  QueryReply reply{0, buffer};
+  EXPECT_EQ(createTransferJob(nullptr, kQueryJob), nullptr);
+  EXPECT_FALSE(sendFileTransfer(nullptr, "a.plt", false));
+  EXPECT_FALSE(queryTransfer(nullptr, "5", &reply));
+  EXPECT_FALSE(commandTransfer(nullptr, " "));
+  EXPECT_FALSE(announceChunkSize(nullptr, 4096));
+  EXPECT_FALSE(runTransferJob(nullptr));
+  EXPECT_EQ(createTransferJob(channel, 9), nullptr);
+}
+
+TEST_F(JobTest, JobsLeaveTheListInAnyOrder) {
+  TransferJob* first = createTransferJob(channel, kCommandJob);
+  TransferJob* second = createTransferJob(channel, kQueryJob);
+  TransferJob* third = createTransferJob(channel, kFileJob);
+  EXPECT_EQ(channel->jobCount, 3u);
+  EXPECT_EQ(channel->newestJob, third);
+  EXPECT_EQ(channel->oldestJob, first);
+  destroyTransferJob(second);
+  EXPECT_EQ(third->older, first);
+  EXPECT_EQ(first->newer, third);
+  destroyTransferJob(first);
+  EXPECT_EQ(channel->oldestJob, third);
+  destroyTransferJob(third);
+  destroyTransferJob(nullptr);
+  EXPECT_EQ(channel->jobCount, 0u);
+  EXPECT_EQ(channel->newestJob, nullptr);
+  EXPECT_EQ(channel->oldestJob, nullptr);
+}
+
+}  // namespace
+}  // namespace velkor::test

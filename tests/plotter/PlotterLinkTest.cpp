@@ -1,0 +1,121 @@
+// The plotter link over a simulated machine: link places, the walk's limit, and what stays
+// open when.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "channel/QueryTransfer.h"
+#include "os/sim/SimMachine.h"
+#include "plotter/PlotterLink.h"
+#include "tests/support/VendorDriverTest.h"
+#include "usb/UsbDriver.h"
+
+namespace velkor::test {
+namespace {
+
+using namespace plotter;
+
+class PlotterLinkTest : public VendorDriverTest {
+ protected:
+  void TearDown() override {
+    closePlotterLink();
+    selectLinkPlace(0);
+    VendorDriverTest::TearDown();
+  }
+
+  sim::VirtualPlotter& plugInNamed(const std::string& serial, const std::string& platformName) {
+    sim::PlotterIdentity identity;
+    identity.instanceSerial = serial;
+    sim::VirtualPlotter& plotter = plugIn(identity);
+    plotter.state.platformName = platformName;
+    return plotter;
+  }
+
+  // What the linked plotter says its platform is.
+  static std::string linkedPlatform() {
+    char buffer[channel::kMaxReplyLength];
+    channel::QueryReply reply{0, buffer};
+    if (!channel::queryTransfer(linkChannel(), "5", &reply)) return "(no answer)";
+    return std::string(buffer, reply.replyLength);
+  }
+};
+
+TEST_F(PlotterLinkTest, PlacesCountOnlyDevicesWithTheLegacyIdentifiers) {
+  plugInNamed("A", "FIRST");
+  plugIn(foreignDevice());
+  plugInNamed("B", "SECOND");
+  EXPECT_EQ(countLinkPlotters(), 2);
+  ASSERT_EQ(openPlotterLink(), 0);
+  EXPECT_EQ(linkedPlatform(), "FIRST\r");
+  selectLinkPlace(1);
+  EXPECT_EQ(linkDevice(), nullptr);
+  ASSERT_EQ(openPlotterLink(), 0);
+  EXPECT_EQ(linkedPlatform(), "SECOND\r");
+}
+
+TEST_F(PlotterLinkTest, SamePlaceKeepsTheLinkOpen) {
+  plugIn();
+  ASSERT_EQ(openPlotterLink(), 0);
+  USB_DEVICE_HANDLE device = linkDevice();
+  channel::TransferChannel* linked = linkChannel();
+  selectLinkPlace(0);
+  EXPECT_EQ(linkDevice(), device);
+  EXPECT_EQ(linkChannel(), linked);
+  EXPECT_TRUE(channel::isTransferChannel(linked));
+}
+
+TEST_F(PlotterLinkTest, PlaceBeyondThePlottersFailsWithTheLinkClosed) {
+  plugIn();
+  ASSERT_EQ(openPlotterLink(), 0);
+  selectLinkPlace(1);
+  EXPECT_EQ(openPlotterLink(), kLinkFailed);
+  EXPECT_EQ(linkDevice(), nullptr);
+  EXPECT_EQ(linkChannel(), nullptr);
+}
+
+TEST_F(PlotterLinkTest, NoDevicesNoPlotters) {
+  EXPECT_EQ(countLinkPlotters(), 0);
+  EXPECT_EQ(openPlotterLink(), kLinkFailed);
+}
+
+// A device of the vendor driver's class that cannot be opened.
+class UnopenableDevice : public os::sim::SimDevice {
+ public:
+  std::unique_ptr<os::sim::DeviceEndpoint> open(const std::string&, DWORD) override {
+    return nullptr;
+  }
+};
+
+TEST_F(PlotterLinkTest, PositionZeroThatCannotBeOpenedMeansNoPlotters) {
+  machine.addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, "usb#vid_0000&pid_0000#dead",
+                             std::make_shared<UnopenableDevice>());
+  plugIn();
+  EXPECT_EQ(countLinkPlotters(), 0);
+  EXPECT_EQ(openPlotterLink(), kLinkFailed);
+}
+
+TEST_F(PlotterLinkTest, PlotterWithoutAChannelStaysHeldUntilClosed) {
+  sim::PlotterIdentity identity;
+  identity.interfaces = {};
+  plugIn(identity);
+  EXPECT_EQ(openPlotterLink(), kLinkFailed);
+  EXPECT_NE(linkDevice(), nullptr);
+  EXPECT_EQ(linkChannel(), nullptr);
+  closePlotterLink();
+  EXPECT_EQ(linkDevice(), nullptr);
+}
+
+// The walk looks at positions 0 to 254 only: the 256th plotter has no place.
+TEST_F(PlotterLinkTest, WalkStopsAtPosition254) {
+  for (int i = 0; i < 256; ++i) plugInNamed("P" + std::to_string(i), "P" + std::to_string(i));
+  EXPECT_EQ(countLinkPlotters(), 255);
+  selectLinkPlace(254);
+  ASSERT_EQ(openPlotterLink(), 0);
+  EXPECT_EQ(linkedPlatform(), "P254\r");
+  selectLinkPlace(255);
+  EXPECT_EQ(openPlotterLink(), kLinkFailed);
+}
+
+}  // namespace
+}  // namespace velkor::test

@@ -1,0 +1,188 @@
+// The virtual plotter's jobs, driven through the USB library as the transfer channel drives
+// them: request record by control request, status word from the interrupt pipe, data on the bulk
+// pipes.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sim/WordChecksum.h"
+#include "tests/usb/UsbLibraryTest.h"
+
+namespace velkor::test {
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+// A record: its head, then the text's length byte and the text.
+Bytes record(Bytes head, const std::string& text) {
+  Bytes bytes(head.size() + 1 + text.size());
+  std::copy(head.begin(), head.end(), bytes.begin());
+  bytes[head.size()] = BYTE(text.size());
+  std::copy(text.begin(), text.end(), bytes.begin() + head.size() + 1);
+  return bytes;
+}
+
+Bytes textRecord(BYTE code, const std::string& text) { return record({code}, text); }
+
+Bytes fileRecord(BYTE code, DWORD size, const std::string& name) {
+  return record({code, BYTE(size), BYTE(size >> 8), BYTE(size >> 16), BYTE(size >> 24)}, name);
+}
+
+// A firmware update stream as the converter writes it.
+Bytes updateStream(const std::string& title, const Bytes& image) {
+  sim::WordChecksum sum;
+  sum.add(image.data(), image.size());
+  char text[64];
+  std::snprintf(text, sizeof text, "%s %lx %lx ", title.c_str(),
+                static_cast<unsigned long>(image.size()), static_cast<unsigned long>(sum.value()));
+  std::string line = text;
+  line += line.size() % 2 != 0 ? "\r" : " \r";
+  Bytes stream(line.begin(), line.end());
+  stream.insert(stream.end(), image.begin(), image.end());
+  return stream;
+}
+
+class VirtualPlotterTest : public OpenPlotterTest {
+ protected:
+  // Sends a request record and reads the status word it brings.
+  WORD request(Bytes record) {
+    const usb::UdrvControlRecord control{1, 1, 0, 0};
+    EXPECT_EQ(USBClassOrVendorRequest(device, &control, record.data(), DWORD(record.size()),
+                                      nullptr),
+              0u);
+    WORD word = 0xFFFF;
+    DWORD length = sizeof word;
+    EXPECT_EQ(USBReadPipe(interrupt, &word, &length, nullptr), 0u);
+    return word;
+  }
+
+  std::string reply() {
+    DWORD announced = 0;
+    DWORD length = sizeof announced;
+    EXPECT_EQ(USBReadPipe(bulkIn, &announced, &length, nullptr), 0u);
+    std::string text(announced, '\0');
+    length = announced;
+    if (announced > 0) {
+      EXPECT_EQ(USBReadPipe(bulkIn, text.data(), &length, nullptr), 0u);
+    }
+    return text;
+  }
+
+  std::string query(const std::string& text) {
+    EXPECT_EQ(request(textRecord(0x03, text)), 0);
+    return reply();
+  }
+
+  DWORD write(const Bytes& data, size_t from, size_t count) {
+    return USBWritePipe(bulkOut, data.data() + from, DWORD(count), nullptr);
+  }
+
+};
+
+TEST_F(VirtualPlotterTest, AnswersTheQueriesFromItsState) {
+  EXPECT_EQ(query("5"), "ZK400\r");
+  EXPECT_EQ(query("6"), "1.14aKR A4\r");
+  EXPECT_EQ(query("4;"), "Vise 80\r");
+  EXPECT_EQ(query("S:"), "40123456\r");
+  EXPECT_EQ(query("?"), "");
+  plotter.state.updateMode = true;
+  EXPECT_EQ(query("5"), "ZK4BS\r");
+  plotter.state.replies["5"] = "abc\rdef";
+  EXPECT_EQ(query("5"), "abc\rdef");
+  EXPECT_EQ(plotter.jobs().queries().size(), 7u);
+  EXPECT_EQ(plotter.driverLog().substr(0, 34), "request:03,status,reply:4,reply:6,");
+}
+
+TEST_F(VirtualPlotterTest, RecordsPlotDataAsItArrives) {
+  plotter.keepReceivedBytes(true);
+  Bytes data(300, 0x5A);
+  EXPECT_EQ(request(fileRecord(0x02, 300, "demo.plt")), 0);
+  EXPECT_EQ(write(data, 0, 256), 0u);
+  EXPECT_EQ(write(data, 256, 44), 0u);
+  ASSERT_EQ(plotter.jobs().files().size(), 1u);
+  const sim::ReceivedFile& file = plotter.jobs().files()[0];
+  EXPECT_EQ(file.name, "demo.plt");
+  EXPECT_TRUE(file.complete());
+  EXPECT_EQ(file.chunks, (std::vector<DWORD>{256, 44}));
+  EXPECT_EQ(file.bytes, data);
+  EXPECT_EQ(file.checksum, 150u * 0x5A5Au);
+  EXPECT_EQ(plotter.driverLog(), "request:02,status,data:256,data:44");
+  EXPECT_EQ(request(fileRecord(0x02, 0, "empty.plt")), 0);
+  EXPECT_TRUE(plotter.jobs().files()[1].complete());
+  EXPECT_EQ(request(textRecord(0x06, "K")), 0);
+  EXPECT_EQ(plotter.jobs().commands(), std::vector<std::string>{"K"});
+}
+
+TEST_F(VirtualPlotterTest, TakesAGoodUpdateShutsOffAndComesBackWithTheNewFirmware) {
+  Bytes stream = updateStream("PROG 2.01 A3", Bytes(4096, 0x11));
+  EXPECT_EQ(request(fileRecord(0x08, DWORD(stream.size()), "up.cas")), 0);
+  EXPECT_EQ(write(stream, 0, stream.size()), 0u);
+  ASSERT_EQ(plotter.jobs().updates().size(), 1u);
+  EXPECT_TRUE(plotter.jobs().updates()[0].accepted);
+  EXPECT_FALSE(plotter.present());
+  EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_RELEASE), DWORD(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_EQ(plotter.driverLog(), "request:08,status,data:" + std::to_string(stream.size()) +
+                                     ",vanished");
+
+  USBCloseDevice(&device);
+  plotter.powerOn();
+  device = openPlotter();
+  interrupt = openPipe(device, 0x83);
+  bulkIn = openPipe(device, 0x81);
+  EXPECT_EQ(query("6"), "2.01 A3\r");
+}
+
+TEST_F(VirtualPlotterTest, KeepsItsFirmwareWhenTheStreamDoesNotCheckOut) {
+  Bytes stream = updateStream("PROG 2.01 A3", Bytes(4096, 0x11));
+  stream.back() ^= 1;
+  EXPECT_EQ(request(fileRecord(0x08, DWORD(stream.size()), "bad.cas")), 0);
+  EXPECT_EQ(write(stream, 0, 1000), 0u);
+  EXPECT_EQ(write(stream, 1000, stream.size() - 1000), 0u);
+  EXPECT_EQ(plotter.jobs().updates().at(0).reason, "checksum");
+  EXPECT_TRUE(plotter.present());
+  EXPECT_EQ(query("6"), "1.14aKR A4\r");
+}
+
+TEST_F(VirtualPlotterTest, ANonzeroStatusWordStartsNoJob) {
+  plotter.misbehaviour.statusWord = 0x0012;
+  plotter.misbehaviour.statusWordFor = 0x03;
+  EXPECT_EQ(request(fileRecord(0x02, 0, "a.plt")), 0);
+  EXPECT_EQ(request(textRecord(0x03, "5")), 0x0012);
+  EXPECT_EQ(plotter.jobs().queries().size(), 0u);
+  plotter.misbehaviour = {};
+  EXPECT_EQ(request(Bytes{0x09}), sim::kBadRequestWord);
+  EXPECT_EQ(request(Bytes{0x03, 0x05, '5'}), sim::kBadRequestWord);  // length byte too big
+  EXPECT_EQ(plotter.driverLog(),
+            "request:02,status,request:03,status:0012,request:09,status:00FF,request:03,"
+            "status:00FF");
+}
+
+TEST_F(VirtualPlotterTest, AnnouncesAReplyLengthItWasToldTo) {
+  plotter.misbehaviour.announcedReplyLength = 301;
+  EXPECT_EQ(request(textRecord(0x03, "5")), 0);
+  DWORD announced = 0;
+  DWORD length = sizeof announced;
+  EXPECT_EQ(USBReadPipe(bulkIn, &announced, &length, nullptr), 0u);
+  EXPECT_EQ(announced, 301u);
+}
+
+TEST_F(VirtualPlotterTest, AStaleReplyIsReadBeforeTheFreshOne) {
+  plotter.leaveStaleReply("old\r");
+  EXPECT_EQ(query("5"), "old\r");
+  EXPECT_EQ(reply(), "ZK400\r");
+}
+
+TEST_F(VirtualPlotterTest, VanishesAtTheChunkItWasToldTo) {
+  plotter.misbehaviour.vanishAtChunk = 1;
+  Bytes data(100, 1);
+  EXPECT_EQ(request(fileRecord(0x02, 100, "a.plt")), 0);
+  EXPECT_EQ(write(data, 0, 50), 0u);
+  EXPECT_EQ(write(data, 50, 50), DWORD(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_FALSE(plotter.present());
+  EXPECT_EQ(plotter.driverLog(), "request:02,status,data:50,vanished");
+  EXPECT_EQ(plotter.jobs().files().at(0).received, 50u);
+}
+
+}  // namespace
+}  // namespace velkor::test

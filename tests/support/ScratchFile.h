@@ -1,0 +1,51 @@
+// A host file with known contents, in a directory of its own under the host's temporary
+// directory, removed with it. Byte i of the file is scratchByte(i).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace velkor::test {
+
+inline uint8_t scratchByte(size_t index) {
+  return static_cast<uint8_t>(index * 131 + (index >> 11));
+}
+
+inline std::vector<uint8_t> scratchBytes(size_t size) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = scratchByte(i);
+  return bytes;
+}
+
+class ScratchFile {
+ public:
+  explicit ScratchFile(size_t size, const std::string& name = "drawing.plt")
+      : directory_(std::filesystem::temp_directory_path() /
+                   ("velkor-" + std::to_string(std::random_device{}()))),
+        path_((directory_ / name).string()) {
+    std::filesystem::create_directories(directory_);
+    std::vector<uint8_t> bytes = scratchBytes(size);
+    std::ofstream(path_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
+  }
+  ~ScratchFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  const char* path() const { return path_.c_str(); }
+  std::string directory() const { return directory_.string(); }
+
+ private:
+  std::filesystem::path directory_;
+  std::string path_;
+};
+
+}  // namespace velkor::test
