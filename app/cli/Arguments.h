@@ -8,7 +8,7 @@
 
 namespace cli {
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;       // "--stream"
   const char* valueName;  // "OUT", or null for a flag
 };
@@ -24,6 +24,6 @@ struct Arguments {
 
 // Parses the arguments after the command name: "--name VALUE", "--name=VALUE", flags, and
 // positionals ("--" ends the options). "--help" is always known.
-Arguments parseArguments(std::span<const std::string> args, std::span<const OptionSpec> specs);
+Arguments parseArguments(std::span<const std::string> args, std::span<const OptionRule> rules);
 
 }  // namespace cli

@@ -13,7 +13,7 @@ struct Command {
   const char* name;
   const char* summary;  // one line for the program's --help
   const char* help;     // the command's --help, from its usage line on
-  std::span<const OptionSpec> options;
+  std::span<const OptionRule> options;
   size_t minPositionals;
   size_t maxPositionals;
   // Runs the command with its parsed arguments; returns the exit code.

@@ -17,7 +17,7 @@
 namespace cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {{"--stream", "OUT"}, {"--json", nullptr}};
+constexpr OptionRule kOptions[] = {{"--stream", "OUT"}, {"--json", nullptr}};
 
 constexpr const char kHelp[] =
     " FILE.cas [--stream OUT] [--json]\n\n"

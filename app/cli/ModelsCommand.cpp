@@ -7,7 +7,7 @@
 namespace cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {{"--json", nullptr}};
+constexpr OptionRule kOptions[] = {{"--json", nullptr}};
 
 constexpr const char kHelp[] =
     " [--json]\n\n"
