@@ -5,7 +5,6 @@
 #include "os/Calls.h"
 #include "sim/UsbStatusTextResources.h"
 #include "tests/usb/UsbLibraryTest.h"
-#include "usb/UsbStatusTexts.h"
 
 namespace velkor::test {
 namespace {
@@ -25,10 +24,12 @@ class UsbStatusTextTest : public SimMachineTest {
 TEST_F(UsbStatusTextTest, LibraryStatusesReadTheirStringResource) {
   sim::registerUsbStatusTexts(machine);
   const size_t blocks = machine.localAllocationCount();
-  EXPECT_EQ(errorText(USBERR_INVALID_PARAMETER), USB_STATUS_TEXT_19);  // the first of its rows
-  EXPECT_EQ(errorText(USBERR_TIMEOUT), USB_STATUS_TEXT_37);
-  EXPECT_EQ(errorText(0xE01F0010), USB_STATUS_TEXT_44);
-  EXPECT_EQ(errorText(0xE0100001), USB_STATUS_TEXT_1);
+  // The first of its rows.
+  EXPECT_EQ(errorText(USBERR_INVALID_PARAMETER),
+            "A handle or a parameter of the USB request is not valid.");
+  EXPECT_EQ(errorText(USBERR_TIMEOUT), "The USB request timed out.");
+  EXPECT_EQ(errorText(0xE01F0010), "The USB driver version does not match.");
+  EXPECT_EQ(errorText(0xE0100001), "The data failed its CRC check.");
   EXPECT_EQ(machine.localAllocationCount(), blocks);
 }
 
@@ -64,7 +65,7 @@ TEST(UsbStatusTextOnTheHost, ComesFromTheProgramsResourcesAndTheSystem) {
   }
   char* text = USBGetErrorText(USBERR_INVALID_PARAMETER);
   ASSERT_NE(text, nullptr);
-  EXPECT_STREQ(text, USB_STATUS_TEXT_19);
+  EXPECT_STREQ(text, "A handle or a parameter of the USB request is not valid.");
   os::LocalFree(text);
   text = USBGetErrorText(ERROR_FILE_NOT_FOUND);
   ASSERT_NE(text, nullptr);
