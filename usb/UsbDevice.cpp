@@ -81,7 +81,6 @@ DWORD WINAPI USBCloseDevice(USB_DEVICE_HANDLE* device) {
     os::CriticalSectionLock hold(library.globalLock);
     library.openDevices.remove(*closing);
   }
-  usb::closeHandlePath(*closing);
   delete closing;
   *device = nullptr;
   return 0;

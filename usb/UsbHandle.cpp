@@ -5,6 +5,11 @@
 
 namespace usb {
 
+UsbHandle::~UsbHandle() {
+  if (file != INVALID_HANDLE_VALUE) os::CloseHandle(file);
+  if (overlapped.hEvent) os::CloseHandle(overlapped.hEvent);
+}
+
 UsbHandle* checkedHandle(const void* handle, BYTE kind) {
   if (!handle) return nullptr;
   // Both records begin with their UsbHandle, so the kind byte can be read before the record's
@@ -21,20 +26,7 @@ DWORD openHandlePath(UsbHandle& handle, const char* path) {
   if (handle.file == INVALID_HANDLE_VALUE) return os::GetLastError();
   handle.overlapped = OVERLAPPED{};
   handle.overlapped.hEvent = os::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  if (handle.overlapped.hEvent) return 0;
-  closeHandlePath(handle);
-  return USBERR_NO_MEMORY;
-}
-
-void closeHandlePath(UsbHandle& handle) {
-  if (handle.file != INVALID_HANDLE_VALUE) {
-    os::CloseHandle(handle.file);
-    handle.file = INVALID_HANDLE_VALUE;
-  }
-  if (handle.overlapped.hEvent) {
-    os::CloseHandle(handle.overlapped.hEvent);
-    handle.overlapped.hEvent = nullptr;
-  }
+  return handle.overlapped.hEvent ? 0 : USBERR_NO_MEMORY;
 }
 
 DWORD finishRequest(UsbHandle& handle, BOOL issued, OVERLAPPED* callers, DWORD* count) {

@@ -15,6 +15,7 @@ inline constexpr BYTE kAnyKind = 0;
 
 struct UsbHandle {
   explicit UsbHandle(BYTE handleKind) : kind(handleKind) {}
+  ~UsbHandle();  // closes what openHandlePath opened
   UsbHandle(const UsbHandle&) = delete;
   UsbHandle& operator=(const UsbHandle&) = delete;
 
@@ -32,10 +33,8 @@ UsbHandle* checkedHandle(const void* handle, BYTE kind);
 
 // Opens a device or pipe path for overlapped reading and writing and creates the built-in
 // OVERLAPPED's event (auto-reset, unsignalled). Returns 0, the system error of the open, or
-// USBERR_NO_MEMORY when the event cannot be made.
+// USBERR_NO_MEMORY when the event cannot be made; the handle's destructor closes what it opened.
 DWORD openHandlePath(UsbHandle& handle, const char* path);
-// Closes whatever openHandlePath opened.
-void closeHandlePath(UsbHandle& handle);
 
 // The OVERLAPPED a request runs on: the caller's, or the handle's built-in one.
 inline OVERLAPPED* overlappedFor(UsbHandle& handle, OVERLAPPED* callers) {

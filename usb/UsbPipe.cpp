@@ -52,10 +52,7 @@ DWORD WINAPI USBOpenPipe(USB_DEVICE_HANDLE device, DWORD endpointAddress, USB_PI
   if (USBGetEndpointDesc(device, 0xFF, 0xFF, 0xFF, address, &opened->descriptor, nullptr) != 0) {
     opened->descriptor = {};
   }
-  if (DWORD error = attachPipe(*opened)) {
-    usb::closeHandlePath(*opened);
-    return error;
-  }
+  if (DWORD error = attachPipe(*opened)) return error;
   {
     os::CriticalSectionLock hold(device->pipeLock);
     device->pipes.add(*opened);
@@ -71,7 +68,6 @@ DWORD WINAPI USBClosePipe(USB_PIPE_HANDLE* pipe) {
     os::CriticalSectionLock hold(closing->device->pipeLock);
     closing->device->pipes.remove(*closing);
   }
-  usb::closeHandlePath(*closing);
   delete closing;
   *pipe = nullptr;
   return 0;
