@@ -6,8 +6,8 @@
 namespace plotter {
 namespace {
 
-using channel::UniqueUsbDevice;
-using channel::UniqueUsbDeviceList;
+using usb::UniqueUsbDevice;
+using usb::UniqueUsbDeviceList;
 
 // The device at a position of the list; empty when the position is past the end or the
 // device cannot be opened.
