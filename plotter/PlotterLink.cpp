@@ -65,8 +65,7 @@ int openPlotterLink() {
 
 void closePlotterLink() {
   PlotterLinkState& link = plotterLinkState();
-  channel::closeTransferChannel(link.channel.get());  // nothing unless it is an open channel
-  link.channel.reset();
+  link.channel.reset();  // a channel closes itself as it goes, before its device
   link.device.reset();
 }
 
