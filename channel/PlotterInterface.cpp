@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "channel/UsbHandles.h"
+#include "usb/UsbHandles.h"
 
 namespace channel {
 namespace {
@@ -58,7 +58,7 @@ DWORD sortEndpoints(USB_DEVICE_HANDLE device, BYTE interfaceIndex, PlotterEndpoi
 DWORD openPipes(USB_DEVICE_HANDLE device, const PlotterEndpoints& endpoints, PipeSet& pipes) {
   const std::array<BYTE, 3> addresses = {*endpoints.bulkIn, *endpoints.bulkOut,
                                          *endpoints.interrupt};
-  std::array<UniqueUsbPipe, 3> opened;
+  std::array<usb::UniqueUsbPipe, 3> opened;
   for (size_t i = 0; i < addresses.size(); ++i) {
     USB_PIPE_HANDLE pipe = nullptr;
     DWORD status = USBOpenPipe(device, addresses[i], &pipe);

@@ -6,8 +6,8 @@
 namespace plotter {
 namespace {
 
-using channel::UniqueUsbDevice;
-using channel::UniqueUsbDeviceList;
+using usb::UniqueUsbDevice;
+using usb::UniqueUsbDeviceList;
 
 // The device at a position of the list; empty when the position is past the end or the
 // device cannot be opened.
@@ -65,8 +65,7 @@ int openPlotterLink() {
 
 void closePlotterLink() {
   PlotterLinkState& link = plotterLinkState();
-  channel::closeTransferChannel(link.channel.get());  // nothing unless it is an open channel
-  link.channel.reset();
+  link.channel.reset();  // a channel closes itself as it goes, before its device
   link.device.reset();
 }
 

@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "channel/TransferChannel.h"
-#include "channel/UsbHandles.h"
+#include "usb/UsbHandles.h"
 
 namespace plotter {
 
 struct PlotterLinkState {
-  channel::UniqueUsbDevice device;                    // empty while the link is closed
+  usb::UniqueUsbDevice device;                        // empty while the link is closed
   std::unique_ptr<channel::TransferChannel> channel;  // empty when none is open
   int chosenPlace = 0;
 };

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "channel/TransferChannel.h"
-#include "channel/UsbHandles.h"
 #include "tests/support/VendorDriverTest.h"
+#include "usb/UsbHandles.h"
 
 namespace velkor::test {
 
@@ -20,7 +20,7 @@ class ChannelTest : public VendorDriverTest {
 
   // Opens the device at position 0 and a channel on it; null if the channel does not open.
   channel::TransferChannel* openChannel() {
-    channel::UniqueUsbDeviceList list(USBGetDeviceList());
+    usb::UniqueUsbDeviceList list(USBGetDeviceList());
     USB_DEVICE_HANDLE device = nullptr;
     EXPECT_EQ(USBOpenDevice(list.get(), 0, &device), 0u);
     device_.reset(device);
@@ -35,7 +35,7 @@ class ChannelTest : public VendorDriverTest {
     return endpoint.bEndpointAddress;
   }
 
-  channel::UniqueUsbDevice device_;
+  usb::UniqueUsbDevice device_;
   std::unique_ptr<channel::TransferChannel> channel_;
 };
 

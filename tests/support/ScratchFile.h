@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "tests/support/SampleFirmware.h"
 
 namespace velkor::test {
 
@@ -25,17 +26,16 @@ inline std::vector<uint8_t> scratchBytes(size_t size) {
 class ScratchFile {
  public:
   explicit ScratchFile(size_t size, const std::string& name = "drawing.plt")
-      : directory_(std::filesystem::temp_directory_path() /
-                   ("velkor-" + std::to_string(std::random_device{}()))),
-        path_((directory_ / name).string()) {
-    std::filesystem::create_directories(directory_);
+      : path_((directory_.path() / name).string()) {
+    std::filesystem::create_directories(directory_.path());
     std::vector<uint8_t> bytes = scratchBytes(size);
     std::ofstream(path_, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
   }
+  // The directory goes with all in it; TempFile then finds nothing left to remove.
   ~ScratchFile() {
     std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
+    std::filesystem::remove_all(directory_.path(), ignored);
   }
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
@@ -44,7 +44,7 @@ class ScratchFile {
   std::string directory() const { return directory_.string(); }
 
  private:
-  std::filesystem::path directory_;
+  TempFile directory_{""};  // a fresh name in the temporary directory, made a directory here
   std::string path_;
 };
 
