@@ -37,7 +37,8 @@ std::string lastLine(const std::string& log) {
   const size_t end = log.find_last_not_of("\r\n");
   if (end == std::string::npos) return {};
   const size_t start = log.find_last_of("\r\n", end);
-  return log.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
+  const size_t from = start == std::string::npos ? 0 : start + 1;
+  return log.substr(from, end + 1 - from);
 }
 
 void addSummary(Report& report, const firmware::FirmwareSummary& summary) {
