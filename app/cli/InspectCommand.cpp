@@ -107,7 +107,8 @@ int inspect(const Arguments& args, const Console& console) {
   report.text("file", "firmware file", path);
   firmware::UniqueFile in = firmware::openFile(path.c_str(), "rb");
   if (!in) {
-    return fail(report, "Could not open firmware update file\n" + path, kExitFileError, json, console);
+    return fail(report, "Could not open firmware update file\n" + reason(path), kExitFileError,
+                json, console);
   }
   char log[1024] = "";
   firmware::FirmwareSummary summary{};

@@ -96,6 +96,7 @@ TEST_F(Inspect, MissingFileOrStreamOverTheInputAreRefused) {
   const Outcome missing = velkorctl({"inspect", file.string() + ".none", "--json"});
   EXPECT_EQ(missing.exit, 3);
   EXPECT_NE(missing.out.find("\"error\":\"Could not open firmware update file\\n"), std::string::npos);
+  EXPECT_NE(missing.out.find(".none: "), std::string::npos) << missing.out;  // and why
   const Outcome over = velkorctl({"inspect", file.string(), "--stream", file.string()});
   EXPECT_EQ(over.exit, 2);
   EXPECT_EQ(readWholeFile(file.path()), buildSampleFirmware(selvara()));
