@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -29,7 +30,11 @@ const TempFile& image() {
     sample.productId = 0x4D12;
     return velkor::test::writeSampleFirmware(file.path(), sample);
   }();
-  (void)written;
+  // Without the image every figure below would be that of reading nothing.
+  if (!written) {
+    std::fprintf(stderr, "cannot write the sample image %s\n", file.string().c_str());
+    std::exit(1);
+  }
   return file;
 }
 
@@ -40,6 +45,10 @@ int64_t imageBytes() { return static_cast<int64_t>(std::filesystem::file_size(im
 void convert(benchmark::State& state) {
   const TempFile stream(".stream");
   firmware::UniqueFile out = firmware::openFile(stream.string().c_str(), "w+b");
+  if (!out) {
+    state.SkipWithError("cannot open the stream file");
+    return;
+  }
   for (auto _ : state) {
     firmware::UniqueFile in = firmware::openFile(image().string().c_str(), "rb");
     std::rewind(out.get());

@@ -1,6 +1,8 @@
 // velkorctl inspect: checks a firmware update file without any plotter, and can write the
 // update stream that would be sent.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -35,7 +37,8 @@ std::string lastLine(const std::string& log) {
   const size_t end = log.find_last_not_of("\r\n");
   if (end == std::string::npos) return {};
   const size_t start = log.find_last_of("\r\n", end);
-  return log.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
+  const size_t from = start == std::string::npos ? 0 : start + 1;
+  return log.substr(from, end + 1 - from);
 }
 
 void addSummary(Report& report, const firmware::FirmwareSummary& summary) {
@@ -73,18 +76,28 @@ int fail(Report& report, const std::string& error, int exitCode, bool json,
   return exitCode;
 }
 
-// Writes the update stream of an accepted file to OUT; OUT is removed when the write fails,
-// so that no stream cut short is left behind.
-std::string writeStream(std::FILE* in, const std::string& outPath) {
+// The system's reason for the last failed call, so that a technician can act on it.
+std::string reason(const std::string& path) { return path + ": " + std::strerror(errno); }
+
+// Writes the update stream of an accepted file to OUT; kExitOk, or the exit code with the error
+// text. A regular OUT is removed when the write fails, so that no stream cut short is left
+// behind; a device or pipe named as OUT stays.
+int writeStream(std::FILE* in, const std::string& outPath, std::string& error) {
   firmware::UniqueFile out = firmware::openFile(outPath.c_str(), "wb");
-  if (!out) return "Could not open stream file\n" + outPath;
+  if (!out) {
+    error = "Could not open stream file\n" + reason(outPath);
+    return kExitFileError;
+  }
   char log[1024] = "";
   std::rewind(in);
   const int code = firmware::convertFirmwareFile(in, out.get(), log, sizeof log);
+  if (code >= 0) return kExitOk;
+  error = lastLine(log);
+  if (std::ferror(out.get()) != 0) error += "\n" + reason(outPath);
   out.reset();
-  if (code >= 0) return {};
-  std::filesystem::remove(outPath);
-  return lastLine(log);
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(outPath, ignored)) std::filesystem::remove(outPath, ignored);
+  return kExitFailed;
 }
 
 int inspect(const Arguments& args, const Console& console) {
@@ -94,7 +107,8 @@ int inspect(const Arguments& args, const Console& console) {
   report.text("file", "firmware file", path);
   firmware::UniqueFile in = firmware::openFile(path.c_str(), "rb");
   if (!in) {
-    return fail(report, "Could not open firmware update file\n" + path, kExitFileError, json, console);
+    return fail(report, "Could not open firmware update file\n" + reason(path), kExitFileError,
+                json, console);
   }
   char log[1024] = "";
   firmware::FirmwareSummary summary{};
@@ -107,8 +121,9 @@ int inspect(const Arguments& args, const Console& console) {
     if (std::filesystem::equivalent(path, outPath, ignored)) {
       return fail(report, "the stream must not overwrite " + path, kExitUsage, json, console);
     }
-    if (const std::string error = writeStream(in.get(), outPath); !error.empty()) {
-      return fail(report, error, kExitFailed, json, console);
+    std::string error;
+    if (const int exitCode = writeStream(in.get(), outPath, error); exitCode != kExitOk) {
+      return fail(report, error, exitCode, json, console);
     }
   }
   report.flag("accepted", "", true).text("checksum", "checksum", hex32(summary.checksum));

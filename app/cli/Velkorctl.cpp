@@ -28,6 +28,12 @@ void writeProgramHelp(std::ostream& out) {
       << kExitCodesHelp;
 }
 
+// Whether the command line asks for JSON, looked at before (or without) parsing it, so that
+// usage errors too come as JSON.
+bool wantsJson(std::span<const std::string> args) {
+  return std::find(args.begin(), args.end(), "--json") != args.end();
+}
+
 int usageError(const std::string& context, const std::string& message, bool json,
                const Console& console) {
   if (json) {
@@ -51,7 +57,7 @@ std::string positionalError(const Command& command, const Arguments& parsed) {
 int runCommand(const Command& command, std::span<const std::string> args, const Console& console) {
   const Arguments parsed = parseArguments(args, command.options);
   const std::string context = std::string("velkorctl ") + command.name;
-  const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+  const bool json = wantsJson(args);
   if (!parsed.error.empty()) return usageError(context, parsed.error, json, console);
   if (parsed.has("--help")) {
     console.out << "usage: " << context << command.help << '\n' << kExitCodesHelp;
@@ -78,8 +84,7 @@ int runVelkorctl(const std::vector<std::string>& args, const Console& console) {
   }
   const Command* command = findCommand(first);
   if (command == nullptr) {
-    const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
-    return usageError("velkorctl", "unknown command '" + first + "'", json, console);
+    return usageError("velkorctl", "unknown command '" + first + "'", wantsJson(args), console);
   }
   return runCommand(*command, std::span(args).subspan(1), console);
 }

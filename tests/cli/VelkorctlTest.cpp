@@ -96,9 +96,27 @@ TEST_F(Inspect, MissingFileOrStreamOverTheInputAreRefused) {
   const Outcome missing = velkorctl({"inspect", file.string() + ".none", "--json"});
   EXPECT_EQ(missing.exit, 3);
   EXPECT_NE(missing.out.find("\"error\":\"Could not open firmware update file\\n"), std::string::npos);
+  EXPECT_NE(missing.out.find(".none: "), std::string::npos) << missing.out;  // and why
   const Outcome over = velkorctl({"inspect", file.string(), "--stream", file.string()});
   EXPECT_EQ(over.exit, 2);
   EXPECT_EQ(readWholeFile(file.path()), buildSampleFirmware(selvara()));
+}
+
+TEST_F(Inspect, StreamThatCannotBeOpenedOrWrittenIsReportedWithTheReason) {
+  const std::string directory = std::filesystem::temp_directory_path().string();
+  const Outcome unopened = velkorctl({"inspect", file.string(), "--stream", directory});
+  EXPECT_EQ(unopened.exit, 3);
+  EXPECT_NE(unopened.err.find("Could not open stream file\n" + directory + ": "), std::string::npos)
+      << unopened.err;
+#ifndef _WIN32
+  // A full device takes the open but not the bytes; it is no stream file to remove afterwards.
+  const Outcome full = velkorctl({"inspect", file.string(), "--stream", "/dev/full"});
+  EXPECT_EQ(full.exit, 1);
+  EXPECT_NE(full.err.find("Error: Update stream could not be written.\n/dev/full: "),
+            std::string::npos)
+      << full.err;
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+#endif
 }
 
 TEST(VelkorctlUsage, ErrorsExitWith2AndPointToHelp) {
