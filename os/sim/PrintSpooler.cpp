@@ -30,11 +30,6 @@ std::string textValue(const RegistryKey& key, std::string_view name) {
   return std::string(value->data.begin(), end);
 }
 
-DWORD failDoc(DWORD error) {
-  threadLastError() = error;
-  return 0;
-}
-
 }  // namespace
 
 BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
@@ -53,12 +48,12 @@ BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
 
 DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
   std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failDoc(ERROR_INVALID_HANDLE);
-  if (level != 1) return failDoc(ERROR_INVALID_LEVEL);
-  if (!docInfo) return failDoc(ERROR_INVALID_PARAMETER);
-  if (printer->job) return failDoc(ERROR_INVALID_PRINTER_STATE);
+  if (!printer) return failWith(ERROR_INVALID_HANDLE);
+  if (level != 1) return failWith(ERROR_INVALID_LEVEL);
+  if (!docInfo) return failWith(ERROR_INVALID_PARAMETER);
+  if (printer->job) return failWith(ERROR_INVALID_PRINTER_STATE);
   if (std::optional<Fault> fault = faults_.check(Call::StartDocPrinter, printer->queue)) {
-    return failDoc(fault->error);
+    return failWith(fault->error);
   }
   const auto* info = reinterpret_cast<const DOC_INFO_1A*>(docInfo);
   printer->job = PrintJob{printer->queue, info->pDocName ? info->pDocName : "",
