@@ -34,9 +34,6 @@ struct IoOperation {
   IoOutcome outcome;
 };
 
-ULONG_PTR statusFromError(DWORD error);
-DWORD errorFromStatus(ULONG_PTR status);
-
 class IoManager {
  public:
   using Unplug = std::function<void(const SimDevice&)>;
