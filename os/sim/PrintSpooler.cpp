@@ -30,6 +30,18 @@ std::string textValue(const RegistryKey& key, std::string_view name) {
   return std::string(value->data.begin(), end);
 }
 
+// The printer behind the handle if a document is started on it; null (last error set) if not.
+std::shared_ptr<Printer> printerInDoc(const HandleTable& handles, HANDLE handle) {
+  std::shared_ptr<Printer> printer = handles.find<Printer>(handle);
+  if (!printer) {
+    failWith(ERROR_INVALID_HANDLE);
+  } else if (!printer->job) {
+    failWith(ERROR_SPL_NO_STARTDOC);
+    printer.reset();
+  }
+  return printer;
+}
+
 }  // namespace
 
 BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
@@ -62,9 +74,8 @@ DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
 }
 
 BOOL PrintSpooler::startPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  if (!printer) return FALSE;
   if (printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   printer->inPage = true;
   return TRUE;
@@ -87,9 +98,8 @@ BOOL PrintSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD writ
 }
 
 BOOL PrintSpooler::endPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  if (!printer) return FALSE;
   if (!printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   printer->inPage = false;
   return TRUE;
@@ -97,9 +107,8 @@ BOOL PrintSpooler::endPage(HANDLE handle) {
 
 // The port's sink sees a RAW job before it is recorded.
 BOOL PrintSpooler::endDoc(HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  if (!printer) return FALSE;
   if (std::optional<Fault> fault = faults_.check(Call::EndDocPrinter, printer->queue)) {
     return failWith(fault->error);
   }
