@@ -59,7 +59,8 @@ constexpr MessageText kMessages[] = {
     {ERROR_DEVICE_NOT_CONNECTED, "The device is not connected."},
     {ERROR_NOT_FOUND, "Element not found."},
     {ERROR_CANCELLED, "The operation was canceled by the user."},
-    {ERROR_INVALID_USER_BUFFER, "The supplied user buffer is not valid for the requested operation."},
+    {ERROR_INVALID_USER_BUFFER,
+     "The supplied user buffer is not valid for the requested operation."},
     {ERROR_INVALID_PRINTER_NAME, "The printer name is invalid."},
 };
 

@@ -15,7 +15,9 @@ constexpr std::string_view kPrintersKey =
 class Printer : public KernelObject {
  public:
   Printer(std::string queueName, std::string portName)
-      : KernelObject(Closer::ClosePrinter), queue(std::move(queueName)), port(std::move(portName)) {}
+      : KernelObject(Closer::ClosePrinter),
+        queue(std::move(queueName)),
+        port(std::move(portName)) {}
   std::string queue;
   std::string port;
   std::optional<PrintJob> job;  // the document being printed

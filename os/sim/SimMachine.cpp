@@ -393,7 +393,9 @@ DWORD SimMachine::FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, L
   return formatSystemMessage(flags, messageId, buffer, size, parts_->heap);
 }
 
-HLOCAL SimMachine::LocalAlloc(UINT flags, SIZE_T bytes) { return parts_->heap.allocate(flags, bytes); }
+HLOCAL SimMachine::LocalAlloc(UINT flags, SIZE_T bytes) {
+  return parts_->heap.allocate(flags, bytes);
+}
 HLOCAL SimMachine::LocalFree(HLOCAL memory) { return parts_->heap.free(memory); }
 
 }  // namespace os::sim
