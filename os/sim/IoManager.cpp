@@ -122,7 +122,7 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
   if (operation->event) operation->event->reset();
   file->setSignalled(false);
   if (completion.when == IoCompletion::When::Now) {
-    finishLater(*operation);
+    finish(*operation);
     return operation;
   }
   file->pending().push_back(operation);
@@ -131,7 +131,7 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
     operation->timer = clock_.schedule(clock_.now() + completion.at, [this, weak] {
       if (auto running = weak.lock()) {
         running->timer.reset();
-        finishLater(*running);
+        finish(*running);
       }
     });
   }
@@ -139,7 +139,7 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
 }
 
 // The device's finishing function may itself end the request (by unplugging its device).
-void IoManager::finishLater(IoOperation& operation) {
+void IoManager::finish(IoOperation& operation) {
   IoOutcome outcome = operation.finish ? operation.finish() : IoOutcome{};
   complete(operation, outcome);
 }
