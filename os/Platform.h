@@ -20,7 +20,7 @@ class Platform {
   virtual HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
                                         DWORD flags) = 0;
   // The index-th interface of the class in the list; FALSE with ERROR_NO_MORE_ITEMS past the end.
-  // The caller sets data->cbSize to sizeof(SP_DEVICE_INTERFACE_DATA) (else ERROR_INVALID_USER_BUFFER).
+  // data->cbSize must be sizeof(SP_DEVICE_INTERFACE_DATA) (else ERROR_INVALID_USER_BUFFER).
   virtual BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, PSP_DEVINFO_DATA devInfo,
                                            const GUID* classGuid, DWORD index,
                                            PSP_DEVICE_INTERFACE_DATA data) = 0;

@@ -25,7 +25,6 @@
 #include <cstdint>
 
 #define WINAPI
-#define CALLBACK
 
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
@@ -34,13 +33,10 @@ typedef int32_t BOOL;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef uint32_t UINT;
-typedef int INT;
 typedef char CHAR;
-typedef int16_t SHORT;
 typedef uint16_t USHORT;
 typedef uintptr_t ULONG_PTR;
 typedef intptr_t LONG_PTR;
-typedef uintptr_t DWORD_PTR;
 typedef size_t SIZE_T;
 typedef LONG LSTATUS;
 typedef DWORD REGSAM;
@@ -48,25 +44,19 @@ typedef DWORD REGSAM;
 typedef void* PVOID;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
-typedef BYTE* PBYTE;
 typedef BYTE* LPBYTE;
 typedef DWORD* PDWORD;
 typedef DWORD* LPDWORD;
-typedef WORD* PWORD;
-typedef LONG* PLONG;
-typedef CHAR* PSTR;
 typedef CHAR* LPSTR;
 typedef const CHAR* PCSTR;
 typedef const CHAR* LPCSTR;
 
 typedef void* HANDLE;
-typedef HANDLE* PHANDLE;
 typedef HANDLE* LPHANDLE;
 typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef struct HWND__* HWND;
 typedef struct HINSTANCE__* HINSTANCE;
-typedef HINSTANCE HMODULE;
 typedef HANDLE HLOCAL;
 typedef PVOID HDEVINFO;
 typedef PVOID HDEVNOTIFY;
@@ -81,8 +71,6 @@ typedef struct _GUID {
   uint16_t Data3;
   uint8_t Data4[8];
 } GUID;
-typedef GUID* LPGUID;
-typedef const GUID* LPCGUID;
 
 // Anonymous members, as in the Windows headers: a common extension that pedantic builds flag.
 #pragma GCC diagnostic push
@@ -147,10 +135,8 @@ typedef struct _SP_DEVICE_INTERFACE_DETAIL_DATA_A {
   CHAR DevicePath[ANYSIZE_ARRAY];
 } SP_DEVICE_INTERFACE_DETAIL_DATA_A, *PSP_DEVICE_INTERFACE_DETAIL_DATA_A;
 
-#define DIGCF_DEFAULT 0x00000001
 #define DIGCF_PRESENT 0x00000002
 #define DIGCF_ALLCLASSES 0x00000004
-#define DIGCF_PROFILE 0x00000008
 #define DIGCF_DEVICEINTERFACE 0x00000010
 #define SPINT_ACTIVE 0x00000001
 
@@ -187,7 +173,6 @@ typedef struct _PRINTER_DEFAULTSA {
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x00000001
 #define FILE_SHARE_WRITE 0x00000002
-#define FILE_SHARE_DELETE 0x00000004
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
@@ -197,28 +182,21 @@ typedef struct _PRINTER_DEFAULTSA {
 #define FILE_FLAG_OVERLAPPED 0x40000000
 
 #define PAGE_READONLY 0x02
-#define PAGE_READWRITE 0x04
 #define SEC_COMMIT 0x08000000
-#define FILE_MAP_WRITE 0x0002
 #define FILE_MAP_READ 0x0004
 
 // Waits.
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0x00000000u
-#define WAIT_ABANDONED 0x00000080u
 #define WAIT_TIMEOUT 0x00000102u
 #define WAIT_FAILED 0xFFFFFFFFu
 #define STATUS_PENDING ((DWORD)0x00000103)
 #define HasOverlappedIoCompleted(lpOverlapped) (((DWORD)(lpOverlapped)->Internal) != STATUS_PENDING)
 
 // Registry.
-#define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)((LONG)0x80000000))
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 #define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
-#define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
-#define KEY_CREATE_SUB_KEY 0x0004
-#define KEY_ENUMERATE_SUB_KEYS 0x0008
 #define KEY_READ 0x20019
 #define REG_NONE 0
 #define REG_SZ 1
@@ -233,22 +211,10 @@ typedef struct _PRINTER_DEFAULTSA {
 #define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
-#define FORMAT_MESSAGE_FROM_STRING 0x00000400
-#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define LANG_NEUTRAL 0x00
 #define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
-
-// I/O control codes.
-#define FILE_DEVICE_UNKNOWN 0x00000022
-#define METHOD_BUFFERED 0
-#define METHOD_IN_DIRECT 1
-#define METHOD_OUT_DIRECT 2
-#define METHOD_NEITHER 3
-#define FILE_ANY_ACCESS 0
-#define CTL_CODE(DeviceType, Function, Method, Access) \
-  (((DeviceType) << 16) | ((Access) << 14) | ((Function) << 2) | (Method))
 
 // Error codes.
 #define ERROR_SUCCESS 0L
@@ -279,7 +245,6 @@ typedef struct _PRINTER_DEFAULTSA {
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_INVALID_LEVEL 124L
-#define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_FILE_TOO_LARGE 223L

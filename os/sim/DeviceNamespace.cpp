@@ -22,7 +22,8 @@ std::string normalized(std::string_view path) {
 bool sameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
 bool DeviceNamespace::isDevicePath(std::string_view path) {
-  return path.substr(0, kPrefix.size()) == kPrefix || path.substr(0, kDosPrefix.size()) == kDosPrefix;
+  return path.substr(0, kPrefix.size()) == kPrefix ||
+         path.substr(0, kDosPrefix.size()) == kDosPrefix;
 }
 
 void DeviceNamespace::add(const GUID& classGuid, std::string path,

@@ -87,12 +87,15 @@ IoCompletion HostFile::submit(const IoRequest& request, const OVERLAPPED* overla
   return IoCompletion::now({ERROR_INVALID_FUNCTION, 0});
 }
 
+// Offsets beyond the host's long cannot be reached through stdio.
+bool HostFile::seek(uint64_t offset) {
+  return offset <= LONG_MAX && std::fseek(stream_, static_cast<long>(offset), SEEK_SET) == 0;
+}
+
 // A read at or past the end gives 0 bytes; with an OVERLAPPED, Windows reports that as
 // ERROR_HANDLE_EOF instead.
 IoOutcome HostFile::read(BYTE* buffer, DWORD length, uint64_t offset, bool atOverlappedOffset) {
-  if (offset > LONG_MAX || std::fseek(stream_, static_cast<long>(offset), SEEK_SET) != 0) {
-    return {ERROR_INVALID_PARAMETER, 0};
-  }
+  if (!seek(offset)) return {ERROR_INVALID_PARAMETER, 0};
   size_t got = length ? std::fread(buffer, 1, length, stream_) : 0;
   if (got < length && std::ferror(stream_)) {
     std::clearerr(stream_);
@@ -105,9 +108,7 @@ IoOutcome HostFile::read(BYTE* buffer, DWORD length, uint64_t offset, bool atOve
 
 // Written bytes are flushed at once, so that other handles and mappings of the file see them.
 IoOutcome HostFile::write(const BYTE* buffer, DWORD length, uint64_t offset) {
-  if (offset > LONG_MAX || std::fseek(stream_, static_cast<long>(offset), SEEK_SET) != 0) {
-    return {ERROR_INVALID_PARAMETER, 0};
-  }
+  if (!seek(offset)) return {ERROR_INVALID_PARAMETER, 0};
   size_t put = length ? std::fwrite(buffer, 1, length, stream_) : 0;
   bool flushed = std::fflush(stream_) == 0;
   position_ = offset + put;

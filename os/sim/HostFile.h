@@ -30,6 +30,7 @@ class HostFile : public FileObject {
       : FileObject(std::move(path), access, overlapped), stream_(stream) {}
 
  private:
+  bool seek(uint64_t offset);
   IoOutcome read(BYTE* buffer, DWORD length, uint64_t offset, bool atOverlappedOffset);
   IoOutcome write(const BYTE* buffer, DWORD length, uint64_t offset);
 

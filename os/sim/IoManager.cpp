@@ -38,14 +38,6 @@ void reshape(IoCompletion& completion, const Fault& fault, IoRequest::Kind kind)
   }
 }
 
-BOOL result(const IoOperation& operation, LPDWORD count) {
-  if (count) *count = operation.outcome.bytes;
-  if (operation.outcome.error != ERROR_SUCCESS) return failWith(operation.outcome.error);
-  return TRUE;
-}
-
-}  // namespace
-
 ULONG_PTR statusFromError(DWORD error) {
   if (error & kCustomerBit) return error;
   return error == ERROR_SUCCESS ? 0 : kWin32StatusBase | (error & 0xFFFFu);
@@ -58,6 +50,14 @@ DWORD errorFromStatus(ULONG_PTR status) {
   if ((status & 0xFFFF0000u) == kWin32StatusBase) return static_cast<DWORD>(status & 0xFFFFu);
   return ERROR_MR_MID_NOT_FOUND;
 }
+
+BOOL result(const IoOperation& operation, LPDWORD count) {
+  if (count) *count = operation.outcome.bytes;
+  if (operation.outcome.error != ERROR_SUCCESS) return failWith(operation.outcome.error);
+  return TRUE;
+}
+
+}  // namespace
 
 BOOL IoManager::transfer(Call call, HANDLE handle, IoRequest request, LPDWORD count,
                          LPOVERLAPPED overlapped) {
@@ -122,7 +122,7 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
   if (operation->event) operation->event->reset();
   file->setSignalled(false);
   if (completion.when == IoCompletion::When::Now) {
-    finishLater(*operation);
+    finish(*operation);
     return operation;
   }
   file->pending().push_back(operation);
@@ -131,7 +131,7 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
     operation->timer = clock_.schedule(clock_.now() + completion.at, [this, weak] {
       if (auto running = weak.lock()) {
         running->timer.reset();
-        finishLater(*running);
+        finish(*running);
       }
     });
   }
@@ -139,7 +139,7 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
 }
 
 // The device's finishing function may itself end the request (by unplugging its device).
-void IoManager::finishLater(IoOperation& operation) {
+void IoManager::finish(IoOperation& operation) {
   IoOutcome outcome = operation.finish ? operation.finish() : IoOutcome{};
   complete(operation, outcome);
 }

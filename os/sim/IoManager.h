@@ -34,9 +34,6 @@ struct IoOperation {
   IoOutcome outcome;
 };
 
-ULONG_PTR statusFromError(DWORD error);
-DWORD errorFromStatus(ULONG_PTR status);
-
 class IoManager {
  public:
   using Unplug = std::function<void(const SimDevice&)>;
@@ -63,7 +60,7 @@ class IoManager {
   std::shared_ptr<IoOperation> start(const std::shared_ptr<FileObject>& file,
                                      IoCompletion completion, LPOVERLAPPED overlapped,
                                      std::shared_ptr<SimEvent> event);
-  void finishLater(IoOperation& operation);
+  void finish(IoOperation& operation);
   void complete(IoOperation& operation, IoOutcome outcome);
   void forgetAll();
 

@@ -7,7 +7,8 @@ namespace os::sim {
 
 DWORD& threadLastError();
 
-// Sets the last error and returns FALSE, the usual way a failing call ends.
+// Sets the last error and returns FALSE (0, also what calls that return a count or an id give
+// on failure), the usual way a failing call ends.
 inline BOOL failWith(DWORD error) {
   threadLastError() = error;
   return FALSE;

@@ -59,7 +59,8 @@ constexpr MessageText kMessages[] = {
     {ERROR_DEVICE_NOT_CONNECTED, "The device is not connected."},
     {ERROR_NOT_FOUND, "Element not found."},
     {ERROR_CANCELLED, "The operation was canceled by the user."},
-    {ERROR_INVALID_USER_BUFFER, "The supplied user buffer is not valid for the requested operation."},
+    {ERROR_INVALID_USER_BUFFER,
+     "The supplied user buffer is not valid for the requested operation."},
     {ERROR_INVALID_PRINTER_NAME, "The printer name is invalid."},
 };
 
@@ -70,18 +71,13 @@ const char* messageText(DWORD id) {
   return nullptr;
 }
 
-DWORD failFormat(DWORD error) {
-  threadLastError() = error;
-  return 0;
-}
-
 }  // namespace
 
 DWORD formatSystemMessage(DWORD flags, DWORD messageId, LPSTR buffer, DWORD size,
                           LocalHeap& heap) {
-  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer) return failFormat(ERROR_INVALID_PARAMETER);
+  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer) return failWith(ERROR_INVALID_PARAMETER);
   const char* text = messageText(messageId);
-  if (!text) return failFormat(ERROR_MR_MID_NOT_FOUND);
+  if (!text) return failWith(ERROR_MR_MID_NOT_FOUND);
   std::string message = std::string(text) + "\r\n";
   DWORD length = static_cast<DWORD>(message.size());
   char* target = buffer;
@@ -92,7 +88,7 @@ DWORD formatSystemMessage(DWORD flags, DWORD messageId, LPSTR buffer, DWORD size
     if (!target) return 0;
     *reinterpret_cast<LPSTR*>(buffer) = target;
   } else if (size < length + 1) {
-    return failFormat(ERROR_INSUFFICIENT_BUFFER);
+    return failWith(ERROR_INSUFFICIENT_BUFFER);
   }
   std::memcpy(target, message.c_str(), length + 1);
   return length;

@@ -15,7 +15,9 @@ constexpr std::string_view kPrintersKey =
 class Printer : public KernelObject {
  public:
   Printer(std::string queueName, std::string portName)
-      : KernelObject(Closer::ClosePrinter), queue(std::move(queueName)), port(std::move(portName)) {}
+      : KernelObject(Closer::ClosePrinter),
+        queue(std::move(queueName)),
+        port(std::move(portName)) {}
   std::string queue;
   std::string port;
   std::optional<PrintJob> job;  // the document being printed
@@ -30,9 +32,16 @@ std::string textValue(const RegistryKey& key, std::string_view name) {
   return std::string(value->data.begin(), end);
 }
 
-DWORD failDoc(DWORD error) {
-  threadLastError() = error;
-  return 0;
+// The printer behind the handle if a document is started on it; null (last error set) if not.
+std::shared_ptr<Printer> printerInDoc(const HandleTable& handles, HANDLE handle) {
+  std::shared_ptr<Printer> printer = handles.find<Printer>(handle);
+  if (!printer) {
+    failWith(ERROR_INVALID_HANDLE);
+  } else if (!printer->job) {
+    failWith(ERROR_SPL_NO_STARTDOC);
+    printer.reset();
+  }
+  return printer;
 }
 
 }  // namespace
@@ -53,12 +62,12 @@ BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
 
 DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
   std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failDoc(ERROR_INVALID_HANDLE);
-  if (level != 1) return failDoc(ERROR_INVALID_LEVEL);
-  if (!docInfo) return failDoc(ERROR_INVALID_PARAMETER);
-  if (printer->job) return failDoc(ERROR_INVALID_PRINTER_STATE);
+  if (!printer) return failWith(ERROR_INVALID_HANDLE);
+  if (level != 1) return failWith(ERROR_INVALID_LEVEL);
+  if (!docInfo) return failWith(ERROR_INVALID_PARAMETER);
+  if (printer->job) return failWith(ERROR_INVALID_PRINTER_STATE);
   if (std::optional<Fault> fault = faults_.check(Call::StartDocPrinter, printer->queue)) {
-    return failDoc(fault->error);
+    return failWith(fault->error);
   }
   const auto* info = reinterpret_cast<const DOC_INFO_1A*>(docInfo);
   printer->job = PrintJob{printer->queue, info->pDocName ? info->pDocName : "",
@@ -67,9 +76,8 @@ DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
 }
 
 BOOL PrintSpooler::startPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  if (!printer) return FALSE;
   if (printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   printer->inPage = true;
   return TRUE;
@@ -92,9 +100,8 @@ BOOL PrintSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD writ
 }
 
 BOOL PrintSpooler::endPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  if (!printer) return FALSE;
   if (!printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   printer->inPage = false;
   return TRUE;
@@ -102,9 +109,8 @@ BOOL PrintSpooler::endPage(HANDLE handle) {
 
 // The port's sink sees a RAW job before it is recorded.
 BOOL PrintSpooler::endDoc(HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  if (!printer) return FALSE;
   if (std::optional<Fault> fault = faults_.check(Call::EndDocPrinter, printer->queue)) {
     return failWith(fault->error);
   }

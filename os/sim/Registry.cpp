@@ -79,7 +79,9 @@ LSTATUS Registry::queryInfoKey(HKEY keyHandle, LPSTR className, LPDWORD classNam
   const RegistryKey* key = resolve(keyHandle);
   if (!key) return ERROR_INVALID_HANDLE;
   size_t longestSubkey = 0, longestName = 0, longestData = 0;
-  for (const auto& subkey : key->subkeys()) longestSubkey = std::max(longestSubkey, subkey->name().size());
+  for (const auto& subkey : key->subkeys()) {
+    longestSubkey = std::max(longestSubkey, subkey->name().size());
+  }
   for (const RegistryValue& value : key->values()) {
     longestName = std::max(longestName, value.name.size());
     longestData = std::max(longestData, value.data.size());

@@ -15,7 +15,8 @@ namespace os::sim {
 
 class RegistryKey {
  public:
-  RegistryKey(std::string name, const RegistryKey* parent) : name_(std::move(name)), parent_(parent) {}
+  RegistryKey(std::string name, const RegistryKey* parent)
+      : name_(std::move(name)), parent_(parent) {}
 
   const std::string& name() const { return name_; }
   // The full name, "HKEY_LOCAL_MACHINE\..." (for fault rules and messages).

@@ -34,6 +34,12 @@ HANDLE failOpen(DWORD error) {
   return INVALID_HANDLE_VALUE;
 }
 
+// The instant a wait of that many milliseconds from now ends; none for INFINITE.
+std::optional<Tick> deadlineAfter(Tick now, DWORD milliseconds) {
+  if (milliseconds == INFINITE) return std::nullopt;
+  return now + milliseconds;
+}
+
 std::string describeHandle(const void* handle) {
   return "handle " + std::to_string(reinterpret_cast<uintptr_t>(handle));
 }
@@ -269,8 +275,7 @@ DWORD SimMachine::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     failWith(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
-  std::optional<Tick> deadline;
-  if (milliseconds != INFINITE) deadline = now() + milliseconds;
+  std::optional<Tick> deadline = deadlineAfter(now(), milliseconds);
   bool signalled = parts_->io.wait([&] { return object->signalled(); }, deadline, [&] {
     return "WaitForSingleObject(INFINITE) on " + describeHandle(handle);
   });
@@ -285,9 +290,8 @@ DWORD SimMachine::GetLastError() { return threadLastError(); }
 void SimMachine::SetLastError(DWORD error) { threadLastError() = error; }
 
 void SimMachine::Sleep(DWORD milliseconds) {
-  std::optional<Tick> deadline;
-  if (milliseconds != INFINITE) deadline = now() + milliseconds;
-  parts_->io.wait([] { return false; }, deadline, [] { return std::string("Sleep(INFINITE)"); });
+  parts_->io.wait([] { return false; }, deadlineAfter(now(), milliseconds),
+                  [] { return std::string("Sleep(INFINITE)"); });
 }
 
 DWORD SimMachine::GetTickCount() { return static_cast<DWORD>(now()); }
@@ -389,7 +393,9 @@ DWORD SimMachine::FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, L
   return formatSystemMessage(flags, messageId, buffer, size, parts_->heap);
 }
 
-HLOCAL SimMachine::LocalAlloc(UINT flags, SIZE_T bytes) { return parts_->heap.allocate(flags, bytes); }
+HLOCAL SimMachine::LocalAlloc(UINT flags, SIZE_T bytes) {
+  return parts_->heap.allocate(flags, bytes);
+}
 HLOCAL SimMachine::LocalFree(HLOCAL memory) { return parts_->heap.free(memory); }
 
 }  // namespace os::sim

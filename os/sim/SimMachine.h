@@ -27,8 +27,6 @@ namespace os::sim {
 
 class SimMachine : public os::Platform {
  public:
-  using PrintJob = os::sim::PrintJob;
-
   // An empty machine: no devices, empty registry, clock at 0.
   SimMachine();
   ~SimMachine() override;
