@@ -54,6 +54,8 @@ std::string VirtualPlotter::devicePath() const {
          "#{239d60c9-ccaf-11d5-ac21-204c4f4f5020}";
 }
 
+void VirtualPlotter::leaveStaleReply(const std::string& reply) { jobs_.queueReply(reply); }
+
 int VirtualPlotter::lockDepth() const { return face_ ? face_->lockDepth() : 0; }
 
 }  // namespace sim

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,6 +27,7 @@
 #include "os/Win32.h"
 #include "os/sim/SimDevice.h"
 #include "sim/DriverLog.h"
+#include "sim/PrinterLog.h"
 #include "sim/PlotterJobs.h"
 #include "usb/UsbIdentifiers.h"
 
@@ -55,6 +57,10 @@ struct InterfaceSetup {
 // interrupt 0x83, so its pipes are "129", "2" and "131".
 InterfaceSetup plotterInterface();
 
+// How the plotter is attached: through the maker's driver (its driver face) or as a USB printer
+// port of the printing class (its printing-class face).
+enum class Connection { Driver, Printer };
+
 // What the plotter is on the bus. The defaults are a link plotter with the legacy identifiers.
 struct PlotterIdentity {
   WORD vendorId = usb::kLegacyVendorId;
@@ -65,6 +71,7 @@ struct PlotterIdentity {
   std::vector<InterfaceSetup> interfaces = {plotterInterface()};
   // False: the configuration value is 0 until the driver is told to configure the device.
   bool configured = true;
+  Connection connection = Connection::Driver;
 };
 
 // What the plotter answers to the one-letter queries, and what it is. An update stream that
@@ -100,6 +107,12 @@ struct Misbehaviour {
                                         // file (0-based) arrives; that write fails
   os::sim::Tick replyDelay = 0;         // bulk IN reads complete this much later
   std::optional<DWORD> attachError;     // IOCTL_UDRV_ATTACH_PIPE fails with this status
+  // --- Also on the printing-class face ---
+  bool switchedOff = false;  // printer: the port-status request fails
+  bool silent = false;       // never answers: driver control requests time out; on the printer no
+                             // escape reply comes and vendor requests fail (port status still works)
+  int staleReplies = 0;      // replies left queued from earlier exchanges when it is plugged in
+  std::optional<DWORD> headerBytes;  // printer: the header transfer carries only this many bytes
 };
 
 class VirtualPlotter {
@@ -135,7 +148,13 @@ class VirtualPlotter {
   int lockDepth() const;
   // Leaves a whole reply (length and bytes) queued on the bulk IN pipe, as an earlier exchange
   // that nobody read would.
-  void leaveStaleReply(const std::string& reply) { jobs_.queueReply(reply); }
+  void leaveStaleReply(const std::string& reply);
+  // What the printing-class face saw, in order.
+  const PrinterLog& printerLog() const { return printerLog_; }
+  void clearPrinterLog() { printerLog_.clear(); }
+  // Called when the plotter shuts itself off after an update stream it accepted (a world powers
+  // it on again later).
+  std::function<void()> whenShutOff;
 
   // --- For the driver face --------------------------------------------------------------------
   DriverLog& log() { return log_; }
@@ -146,6 +165,7 @@ class VirtualPlotter {
 
   PlotterJobs jobs_;
   DriverLog log_;
+  PrinterLog printerLog_;
   os::sim::SimMachine* machine_ = nullptr;
   std::shared_ptr<DriverFace> face_;
 };

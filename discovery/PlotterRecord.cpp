@@ -1,0 +1,32 @@
+#include "discovery/PlotterRecord.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace discovery {
+
+PlotterList& plotterList() {
+  static PlotterList list{{}, 0, -1};
+  return list;
+}
+
+PlotterRecord* selectedRecord() {
+  PlotterList& list = plotterList();
+  if (list.selected < 0 || list.selected >= list.count) return nullptr;
+  return &list.records[list.selected];
+}
+
+void setRecordText(char (&field)[kRecordTextSize], std::string_view text) {
+  size_t count = std::min<size_t>(text.size(), kRecordTextSize - 1);
+  std::memcpy(field, text.data(), count);
+  field[count] = '\0';
+}
+
+void appendRecordText(char (&field)[kRecordTextSize], std::string_view text) {
+  size_t used = strnlen(field, kRecordTextSize - 1);
+  size_t count = std::min<size_t>(text.size(), kRecordTextSize - 1 - used);
+  std::memcpy(field + used, text.data(), count);
+  field[used + count] = '\0';
+}
+
+}  // namespace discovery

@@ -1,0 +1,22 @@
+// The command executor: runs one command-table row against a plotter on the printing-class
+// connection, found among the present USB printer interfaces by its model row's identifiers and
+// its instance text, and collects its reply. It keeps no state: every call enumerates the
+// interfaces anew and closes what it opened before it returns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plotter {
+
+// plotterRow: the plotter's index in the plotter list. For a row that appends an argument, text
+// carries it in; for a row that expects a reply, text becomes the reply's bytes on success
+// (exactly those received; zero bytes stay part of it) and is left unchanged on failure.
+// Lower-cases the record's instance text in place, as the match against interface paths needs.
+bool executeCommand(int16_t plotterRow, int32_t code, std::string& text);
+
+// Discards replies the plotter still holds (escape-table plotters only): "Dummy Command" again
+// and again until no complete reply comes.
+void drainReplies(int16_t plotterRow);
+
+}  // namespace plotter
