@@ -103,9 +103,9 @@ std::string PlotterJobs::answer(const std::string& query) const {
       {"A", &s.tool},         {"B", &s.status},       {"4;", &s.fixtures},
       {"9", &s.online},       {"S:", &s.serialNumber}};
   for (const auto& [letters, text] : table) {
-    if (query == letters) return *text + '\r';
+    if (query == letters) return *text + s.replyEnding;
   }
-  if (query == "S=:") return s.updateMode ? "1\r" : "0\r";
+  if (query == "S=:") return (s.updateMode ? "1" : "0") + s.replyEnding;
   return {};
 }
 

@@ -91,8 +91,11 @@ struct PlotterState {
   std::string online = "0";                // "9"
   std::string serialNumber = "40123456";   // "S:"
   bool updateMode = false;                 // the boot program answers ("S=:" gives "1")
-  // Answers by the whole query text, sent exactly as given (the texts above get a carriage
-  // return, as firmware ends its replies); a query known nowhere gets an empty reply.
+  // What ends each of the texts above in a reply: a carriage return, as firmware ends its
+  // replies; a world gives its replies exactly as written and so ends them with nothing.
+  std::string replyEnding = "\r";
+  // Answers by the whole query text, sent exactly as given (without the ending); a query known
+  // nowhere gets an empty reply.
   std::map<std::string, std::string> replies;
 };
 
