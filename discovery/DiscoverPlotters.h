@@ -1,0 +1,25 @@
+// Discovery: rebuilds the plotter list from the vendor-driver plotters and the print queues.
+// It reports no errors (what cannot be identified is not listed); a caller that wants to say
+// why a list came out empty may pass notes, which tell what the walks saw.
+#pragma once
+
+#include <cstdint>
+
+namespace discovery {
+
+struct DiscoveryNotes {
+  int driverPlotters = 0;       // vendor-driver devices with the legacy identifiers
+  int queues = 0;               // print queues walked
+  int queuesOfKnownModel = 0;   // of those, with a printer device the model table knows
+  int queuesNotAnswering = 0;   // of those, on a USB port whose plotter did not answer
+};
+
+// Empties the plotter list, appends the vendor-driver plotters and then the print-queue
+// plotters, and returns the new plotter count.
+int16_t discoverPlotters(DiscoveryNotes* notes = nullptr);
+
+// The two walks, each appending to the plotter list; both stop when it is full.
+void scanDriverPlotters(DiscoveryNotes* notes = nullptr);
+void scanPrintQueues(DiscoveryNotes* notes = nullptr);
+
+}  // namespace discovery
