@@ -1,0 +1,68 @@
+#include "app/PlotterInfo.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "discovery/Edition.h"
+#include "discovery/PlotterRecord.h"
+#include "plotter/PlotterLink.h"
+#include "plotter/QueryFrontEnd.h"
+
+namespace app {
+namespace {
+
+constexpr int kFieldBufferSize = 300;
+
+std::string query(const char* letters) {
+  char reply[kFieldBufferSize] = {};
+  if (plotter::queryPlotter(letters, reply, kFieldBufferSize) < 0) return kFailedQueryText;
+  return std::string(reply, strnlen(reply, kFieldBufferSize));
+}
+
+// The fixtures come without a terminator when they fill the field.
+std::string fixtures() {
+  char out[plotter::kFixturesSize] = {};
+  if (plotter::queryFixtures(out) < 0) return kFailedQueryText;
+  return std::string(out, strnlen(out, plotter::kFixturesSize));
+}
+
+std::string recordText(const char (&field)[discovery::kRecordTextSize]) {
+  return std::string(field, strnlen(field, discovery::kRecordTextSize));
+}
+
+std::string updateModeText(discovery::Edition edition) {
+  return edition == discovery::Edition::UpdateOnly ? "info not avail. in update mode"
+                                                   : "data not availible";
+}
+
+}  // namespace
+
+PlotterInfo fillPlotterInfo(int index) {
+  const discovery::Edition edition = discovery::currentEdition();
+  discovery::PlotterList& list = discovery::plotterList();
+  PlotterInfo info;
+  list.selected = static_cast<int16_t>(index);
+  const discovery::PlotterRecord* record = discovery::selectedRecord();
+  if (record == nullptr) return info;
+  const bool full = edition == discovery::Edition::Full;
+  if (record->connection == discovery::kConnectionDriver) {
+    plotter::selectLinkPlace(record->linkPlace);
+  }
+  if (full) info.serialNumber = recordText(record->serial);
+  info.plotterType = query("5");
+  info.firmware = record->sizeClass == discovery::kUpdateModeSizeClass ? updateModeText(edition)
+                                                                       : query("6");
+  info.bootProgram = query("7");
+  info.hardware = query("8");
+  if (full) {
+    info.fixtures = fixtures();
+    info.toolType = query("A");
+    info.status = query("B");
+  }
+  info.firmwareVersion = info.firmware;
+  info.bootNumber = std::atoi(info.bootProgram.c_str());
+  info.displayName = recordText(record->name);
+  return info;
+}
+
+}  // namespace app
