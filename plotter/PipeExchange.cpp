@@ -63,7 +63,7 @@ DWORD littleEndian32(const BYTE* bytes) {
 // The announced length comes from the plotter: one that does not fit the reply buffer is
 // refused rather than read in part.
 bool readReply(HANDLE in, HANDLE event, DWORD waitTime, std::string& text) {
-  BYTE header[kHeaderReadSize];
+  BYTE header[kHeaderReadSize] = {};
   std::optional<DWORD> received = readPipe(in, event, header, sizeof header, waitTime);
   if (!received || *received < 4) return false;
   DWORD announced = littleEndian32(header);
