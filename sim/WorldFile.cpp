@@ -39,8 +39,7 @@ std::optional<WorldFault> readPlotters(const std::vector<WorldSection>& sections
   for (const WorldSection& section : sections) {
     if (section.kind != "plotter") continue;
     WorldFault fault;
-    std::optional<PlotterSpec> plotter =
-        readPlotterSection(section, world.plotters.size(), &fault);
+    std::optional<PlotterSpec> plotter = readPlotterSection(section, world.plotters.size(), &fault);
     if (!plotter) return fault;
     if (auto clash = clashFault(section, *plotter, world.plotters)) return clash;
     world.plotters.push_back(std::move(*plotter));
@@ -49,8 +48,7 @@ std::optional<WorldFault> readPlotters(const std::vector<WorldSection>& sections
 }
 
 // Queue names are registry key names: letter case does not tell two apart.
-std::optional<WorldFault> readQueues(const std::vector<WorldSection>& sections,
-                                     WorldSpec& world) {
+std::optional<WorldFault> readQueues(const std::vector<WorldSection>& sections, WorldSpec& world) {
   for (const WorldSection& section : sections) {
     if (section.kind != "queue") continue;
     WorldFault fault;

@@ -44,8 +44,8 @@ std::optional<WorldFault> queueFault(const WorldSection& section, QueueSpec& que
   const WorldEntry* port = section.find("port");
   if (!port) return WorldFault{section.line, "queue " + queue.name + " needs a port"};
   if (section.find("plotter") && section.find("hardware-id")) {
-    return WorldFault{section.line, "queue " + queue.name +
-                                        " has a plotter or a hardware-id, not both"};
+    return WorldFault{section.line,
+                      "queue " + queue.name + " has a plotter or a hardware-id, not both"};
   }
   // The port ends the device's instance ID, whose last '&' comes before the port.
   const bool device = !queue.plotter.empty() || !queue.hardwareId.empty();

@@ -7,7 +7,8 @@
 namespace sim {
 namespace {
 
-constexpr const char* kPrinters = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
+constexpr const char* kPrinters =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
 constexpr const char* kEnum = "SYSTEM\\CurrentControlSet\\Enum\\";
 
 std::string instancePart(const char* format, size_t index) {
@@ -111,10 +112,9 @@ std::string deviceInstanceId(const WorldSpec& world, size_t queueIndex) {
   const auto [bus, model] = deviceModel(world, queue);
   if (bus.empty()) return {};
   // A device of no world plotter gets a prefix that no USB device of the world has.
-  const std::string prefix = !queue.plotter.empty()
-                                 ? parentIdPrefix(plotterIndex(world, queue.plotter))
-                                 : instancePart(bus == "LPTENUM" ? "4&%08x&0" : "6&%08x&0",
-                                                queueIndex);
+  const std::string prefix =
+      !queue.plotter.empty() ? parentIdPrefix(plotterIndex(world, queue.plotter))
+                             : instancePart(bus == "LPTENUM" ? "4&%08x&0" : "6&%08x&0", queueIndex);
   return bus + "\\" + model + "\\" + prefix + "&" + queue.port;
 }
 

@@ -23,12 +23,18 @@ int hexDigit(char c) {
 // What a one-letter escape stands for, or '\0'.
 char escaped(char letter) {
   switch (letter) {
-    case 'r': return '\r';
-    case 'n': return '\n';
-    case 't': return '\t';
-    case '\\': return '\\';
-    case '"': return '"';
-    default: return '\0';
+    case 'r':
+      return '\r';
+    case 'n':
+      return '\n';
+    case 't':
+      return '\t';
+    case '\\':
+      return '\\';
+    case '"':
+      return '"';
+    default:
+      return '\0';
   }
 }
 

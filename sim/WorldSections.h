@@ -35,7 +35,7 @@ struct WorldEntry {
 struct WorldSection {
   std::string kind;  // "plotter" or "queue"
   std::string name;
-  int line = 0;  // of its header
+  int line = 0;                     // of its header
   std::vector<WorldEntry> entries;  // in file order, each key once
 
   // The entry of this key, or null.

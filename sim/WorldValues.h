@@ -17,8 +17,7 @@ std::optional<bool> yesNo(std::string_view text);
 
 // A decimal number, or a hexadecimal one after "0x", not above max; else the fault's text,
 // which names the key.
-std::string readNumber(std::string_view key, std::string_view text, uint64_t max,
-                       uint64_t* number);
+std::string readNumber(std::string_view key, std::string_view text, uint64_t max, uint64_t* number);
 
 // A text that becomes one name in a registry key path (a queue, a device model, an instance)
 // must not be empty nor hold a backslash, a control character or any of alsoRefused; the

@@ -120,8 +120,9 @@ TEST(WorldFileTest, PrinterModelOfNoRowTakesTheIdentifiersGiven) {
   EXPECT_EQ(world.plotters[0].identity.vendorId, 0x1234);
   EXPECT_EQ(world.plotters[0].identity.productId, 0x0042);
   // On a known row one identifier may be given and the other comes from the row.
-  world = parsed("[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\n"
-                 "product-id = 0x0999\n");
+  world = parsed(
+      "[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\n"
+      "product-id = 0x0999\n");
   EXPECT_EQ(world.plotters[0].identity.vendorId, discovery::modelTable()[8].vendorId);
   EXPECT_EQ(world.plotters[0].identity.productId, 0x0999);
 }
@@ -198,10 +199,12 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
       {"[plotter X]\ntype ZK400", "lab.world:2: missing '=' after the key"},
       {"[plotter X]\n = ZK400", "lab.world:2: missing key before '='"},
       {"[plotter X]\ncolour = red", "lab.world:2: unknown key colour in a plotter section"},
-      {"[queue Q]\nport = USB001\ncolour = red", "lab.world:3: unknown key colour in a queue section"},
+      {"[queue Q]\nport = USB001\ncolour = red",
+       "lab.world:3: unknown key colour in a queue section"},
       {"[plotter X]\ntype = A\n\ntype = B", "lab.world:4: duplicate key type (first at line 2)"},
       {"[plotter X]\n[plotter X]", "lab.world:2: duplicate plotter X (first at line 1)"},
-      {"[queue Q]\nport = A\n[queue q]\nport = B", "lab.world:3: duplicate queue q (first at line 1)"},
+      {"[queue Q]\nport = A\n[queue q]\nport = B",
+       "lab.world:3: duplicate queue q (first at line 1)"},
       {"[plotter X]\nvendor-id = 0xZZ", "lab.world:2: bad number for vendor-id: \"0xZZ\""},
       {"[plotter X]\nreply-delay = -5", "lab.world:2: bad number for reply-delay: \"-5\""},
       {"[plotter X]\nstale-replies =", "lab.world:2: bad number for stale-replies: \"\""},
@@ -236,7 +239,8 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
       {"[plotter A]\ninstance = VK0000002\n[plotter B]",
        "lab.world:3: instance VK0000002 is already that of plotter A of the same vendor and "
        "product ID (first at line 1)"},
-      {"[queue Q]\nplotter = Nobody\nport = USB001", "lab.world:2: no plotter Nobody in this world"},
+      {"[queue Q]\nplotter = Nobody\nport = USB001",
+       "lab.world:2: no plotter Nobody in this world"},
       {"[plotter D]\n[queue Q]\nplotter = D\nport = USB001",
        "lab.world:3: plotter D is on the driver connection; a queue needs a printer plotter"},
       {"[queue Q]\nhardware-id = X_1", "lab.world:1: queue Q needs a port"},

@@ -20,7 +20,8 @@
 namespace velkor::test {
 namespace {
 
-constexpr const char* kPrinters = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
+constexpr const char* kPrinters =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
 
 class WorldTest : public ::testing::Test {
  protected:
@@ -48,8 +49,7 @@ class WorldTest : public ::testing::Test {
     }
     os::UniqueRegKey opened(raw);
     DWORD size = 0;
-    if (os::RegQueryValueExA(opened.get(), name, nullptr, type, nullptr, &size) !=
-        ERROR_SUCCESS) {
+    if (os::RegQueryValueExA(opened.get(), name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) {
       return std::nullopt;
     }
     std::string bytes(size, '\0');
@@ -66,8 +66,7 @@ class WorldTest : public ::testing::Test {
 
   static std::vector<std::string> subkeys(const std::string& key) {
     HKEY raw = nullptr;
-    EXPECT_EQ(os::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &raw),
-              ERROR_SUCCESS);
+    EXPECT_EQ(os::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
     os::UniqueRegKey opened(raw);
     std::vector<std::string> names;
     char name[256];
@@ -161,12 +160,12 @@ TEST_F(WorldTest, APrinterPlotterLeadsFromItsQueuesToItsUsbDevice) {
   // The USB device of the model row's identifiers, whose ParentIdPrefix the printer's ID holds.
   EXPECT_EQ(subkeys("SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_2e7a&Pid_0301"),
             std::vector<std::string>{"LEFT01"});
-  EXPECT_EQ(text("SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_2e7a&Pid_0301\\LEFT01",
-                 "ParentIdPrefix"),
-            left);
-  EXPECT_EQ(text("SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_2e7a&Pid_4d0a\\VK0000003",
-                 "ParentIdPrefix"),
-            right);
+  EXPECT_EQ(
+      text("SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_2e7a&Pid_0301\\LEFT01", "ParentIdPrefix"),
+      left);
+  EXPECT_EQ(
+      text("SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_2e7a&Pid_4d0a\\VK0000003", "ParentIdPrefix"),
+      right);
 }
 
 TEST_F(WorldTest, NamesWithQuotesAndBackslashesReadBackAsWritten) {
