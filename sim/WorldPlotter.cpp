@@ -11,7 +11,8 @@ namespace {
 
 constexpr uint64_t kWordMax = 0xFFFF;
 constexpr uint64_t kMillisecondsMax = 0xFFFFFFFF;  // as long as one wait of the system can be
-constexpr uint64_t kStaleRepliesMax = 1000;
+constexpr uint64_t kChunkMax = 0xFFFFFFFF;         // a file's chunks are counted in 32 bits
+constexpr uint64_t kStaleRepliesMax = 1000;        // enough for any drill; each one is kept
 
 using Apply = std::string (*)(PlotterSpec&, std::string_view key, const std::string& value);
 enum class Scope { Any, Driver, Printer };
@@ -63,7 +64,7 @@ std::string powerOnAfter(PlotterSpec& spec, std::string_view key, const std::str
 
 std::string vanishAtChunk(PlotterSpec& spec, std::string_view key, const std::string& value) {
   size_t chunk = 0;
-  std::string fault = number(chunk, key, value, kMillisecondsMax);
+  std::string fault = number(chunk, key, value, kChunkMax);
   spec.misbehaviour.vanishAtChunk = chunk;
   return fault;
 }

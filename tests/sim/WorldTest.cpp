@@ -16,6 +16,7 @@
 #include "sim/WorldFile.h"
 #include "sim/WorldRegistry.h"
 #include "tests/support/SampleFirmware.h"
+#include "usb/UsbDriver.h"
 
 namespace velkor::test {
 namespace {
@@ -77,6 +78,25 @@ class WorldTest : public ::testing::Test {
       size = sizeof name;
     }
     return names;
+  }
+
+  // The device paths of the vendor driver's device list, in its order.
+  static std::vector<std::string> driverDevicePaths() {
+    os::UniqueDevInfo list(os::SetupDiGetClassDevsA(&usb::GUID_DEVINTERFACE_UDRV, nullptr, nullptr,
+                                                    DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    std::vector<std::string> paths;
+    SP_DEVICE_INTERFACE_DATA data{};
+    data.cbSize = sizeof data;
+    while (os::SetupDiEnumDeviceInterfaces(list.get(), nullptr, &usb::GUID_DEVINTERFACE_UDRV,
+                                           DWORD(paths.size()), &data)) {
+      alignas(SP_DEVICE_INTERFACE_DETAIL_DATA_A) char buffer[512] = {};
+      auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer);
+      detail->cbSize = sizeof *detail;
+      EXPECT_TRUE(os::SetupDiGetDeviceInterfaceDetailA(list.get(), &data, detail, sizeof buffer,
+                                                       nullptr, nullptr));
+      paths.emplace_back(detail->DevicePath);
+    }
+    return paths;
   }
 
   static std::string queueKey(const std::string& queue) {
@@ -196,6 +216,13 @@ TEST_F(WorldTest, PlottersArePluggedInInFileOrderWithTheirSettings) {
   EXPECT_EQ(bench.identity.instanceSerial, "VK0000002");
   EXPECT_EQ(bench.state.replyEnding, "");
   EXPECT_EQ(world->spec().plotters[2].label, "Right");
+}
+
+TEST_F(WorldTest, DriverPlottersAreListedInFileOrder) {
+  use("[plotter Zulu]\n[plotter Alpha]\ninstance = ALPHA\n[plotter Mike]\n");
+  EXPECT_EQ(driverDevicePaths(), (std::vector<std::string>{world->plotter("Zulu")->devicePath(),
+                                                           world->plotter("Alpha")->devicePath(),
+                                                           world->plotter("Mike")->devicePath()}));
 }
 
 TEST_F(WorldTest, APlotterShutOffByAnUpdateComesBackWhenPoweredOn) {
