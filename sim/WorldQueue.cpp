@@ -6,17 +6,15 @@ namespace sim {
 namespace {
 
 // A printer plotter for the queue's plotter entry, or the fault's text.
-std::string plotterFault(const std::string& label, const std::vector<PlotterSpec>& plotters) {
-  for (const PlotterSpec& plotter : plotters) {
-    if (plotter.label != label) continue;
-    if (plotter.identity.connection == Connection::Printer) return {};
-    return "plotter " + label + " is on the driver connection; a queue needs a printer plotter";
-  }
-  return "no plotter " + shownText(label) + " in this world";
+std::string plotterFault(const std::string& label, const PlotterLabels& plotters) {
+  auto found = plotters.find(label);
+  if (found == plotters.end()) return "no plotter " + shownText(label) + " in this world";
+  if (found->second->identity.connection == Connection::Printer) return {};
+  return "plotter " + label + " is on the driver connection; a queue needs a printer plotter";
 }
 
 std::optional<WorldFault> entryFault(const WorldEntry& entry, QueueSpec& queue,
-                                     const std::vector<PlotterSpec>& plotters) {
+                                     const PlotterLabels& plotters) {
   std::string what;
   if (entry.key == "port") {
     queue.port = entry.value;
@@ -34,7 +32,7 @@ std::optional<WorldFault> entryFault(const WorldEntry& entry, QueueSpec& queue,
 }
 
 std::optional<WorldFault> queueFault(const WorldSection& section, QueueSpec& queue,
-                                     const std::vector<PlotterSpec>& plotters) {
+                                     const PlotterLabels& plotters) {
   if (std::string what = keyNameFault("queue name", queue.name); !what.empty()) {
     return WorldFault{section.line, what};
   }
@@ -59,8 +57,7 @@ std::optional<WorldFault> queueFault(const WorldSection& section, QueueSpec& que
 }  // namespace
 
 std::optional<QueueSpec> readQueueSection(const WorldSection& section,
-                                          const std::vector<PlotterSpec>& plotters,
-                                          WorldFault* fault) {
+                                          const PlotterLabels& plotters, WorldFault* fault) {
   QueueSpec queue;
   queue.name = section.name;
   queue.line = section.line;

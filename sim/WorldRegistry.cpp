@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 namespace sim {
@@ -66,33 +67,42 @@ class RegWriter {
   std::string text_ = "REGEDIT4\n";
 };
 
-size_t plotterIndex(const WorldSpec& world, const std::string& label) {
-  size_t index = 0;
-  while (index < world.plotters.size() && world.plotters[index].label != label) ++index;
-  return index;
-}
+// The world's plotters by label, to their places.
+using PlotterPlaces = std::map<std::string, size_t>;
 
-// The bus and hardware-ID text of the queue's device; an empty bus for a queue without one.
-std::pair<std::string, std::string> deviceModel(const WorldSpec& world, const QueueSpec& queue) {
+struct QueueDevice {
+  std::string bus;  // empty: the queue has no device
+  std::string model;
+  std::string instanceId;
+};
+
+// The device behind the queue at this place.
+QueueDevice queueDevice(const WorldSpec& world, const PlotterPlaces& places, size_t index) {
+  const QueueSpec& queue = world.queues[index];
   if (!queue.plotter.empty()) {
-    return {"USBPRINT", world.plotters[plotterIndex(world, queue.plotter)].model};
+    const size_t plotter = places.at(queue.plotter);
+    const std::string& model = world.plotters[plotter].model;
+    return {"USBPRINT", model,
+            "USBPRINT\\" + model + "\\" + parentIdPrefix(plotter) + "&" + queue.port};
   }
   if (queue.hardwareId.empty()) return {};
-  return {queue.port.compare(0, 3, "LPT") == 0 ? "LPTENUM" : "USBPRINT", queue.hardwareId};
+  // A device of no world plotter gets a prefix that no USB device of the world has.
+  const bool parallel = queue.port.compare(0, 3, "LPT") == 0;
+  const std::string bus = parallel ? "LPTENUM" : "USBPRINT";
+  const std::string prefix = instancePart(parallel ? "4&%08x&0" : "6&%08x&0", index);
+  return {bus, queue.hardwareId, bus + "\\" + queue.hardwareId + "\\" + prefix + "&" + queue.port};
 }
 
-void writeQueue(RegWriter& reg, const WorldSpec& world, size_t index) {
-  const QueueSpec& queue = world.queues[index];
-  const std::string key = std::string(kPrinters) + "\\" + queue.name;
+void writeQueue(RegWriter& reg, const WorldSpec& world, const PlotterPlaces& places, size_t index) {
+  const std::string key = std::string(kPrinters) + "\\" + world.queues[index].name;
   reg.key(key);
-  reg.text("Port", queue.port);
-  const std::string device = deviceInstanceId(world, index);
-  if (device.empty()) return;
+  reg.text("Port", world.queues[index].port);
+  const QueueDevice device = queueDevice(world, places, index);
+  if (device.bus.empty()) return;
   reg.key(key + "\\PnPData");
-  reg.text("DeviceInstanceID", device);
-  const auto [bus, model] = deviceModel(world, queue);
-  reg.key(kEnum + device);
-  reg.multiText("HardwareID", {bus + "\\" + model, model});
+  reg.text("DeviceInstanceID", device.instanceId);
+  reg.key(kEnum + device.instanceId);
+  reg.multiText("HardwareID", {device.bus + "\\" + device.model, device.model});
 }
 
 void writeUsbDevice(RegWriter& reg, const PlotterSpec& plotter, size_t index) {
@@ -107,21 +117,12 @@ void writeUsbDevice(RegWriter& reg, const PlotterSpec& plotter, size_t index) {
 
 std::string parentIdPrefix(size_t plotterIndex) { return instancePart("7&%08x&0", plotterIndex); }
 
-std::string deviceInstanceId(const WorldSpec& world, size_t queueIndex) {
-  const QueueSpec& queue = world.queues[queueIndex];
-  const auto [bus, model] = deviceModel(world, queue);
-  if (bus.empty()) return {};
-  // A device of no world plotter gets a prefix that no USB device of the world has.
-  const std::string prefix =
-      !queue.plotter.empty() ? parentIdPrefix(plotterIndex(world, queue.plotter))
-                             : instancePart(bus == "LPTENUM" ? "4&%08x&0" : "6&%08x&0", queueIndex);
-  return bus + "\\" + model + "\\" + prefix + "&" + queue.port;
-}
-
 std::string worldRegistryText(const WorldSpec& world) {
+  PlotterPlaces places;
+  for (size_t i = 0; i < world.plotters.size(); ++i) places.emplace(world.plotters[i].label, i);
   RegWriter reg;
   reg.key(kPrinters);
-  for (size_t i = 0; i < world.queues.size(); ++i) writeQueue(reg, world, i);
+  for (size_t i = 0; i < world.queues.size(); ++i) writeQueue(reg, world, places, i);
   for (size_t i = 0; i < world.plotters.size(); ++i) {
     if (world.plotters[i].identity.connection == Connection::Printer) {
       writeUsbDevice(reg, world.plotters[i], i);

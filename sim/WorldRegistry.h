@@ -27,8 +27,4 @@ std::string worldRegistryText(const WorldSpec& world);
 // different for every plotter.
 std::string parentIdPrefix(size_t plotterIndex);
 
-// The device instance ID of the device behind the queue at this place; empty for a queue
-// without one.
-std::string deviceInstanceId(const WorldSpec& world, size_t queueIndex);
-
 }  // namespace sim

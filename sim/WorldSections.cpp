@@ -1,5 +1,7 @@
 #include "sim/WorldSections.h"
 
+#include <map>
+
 #include "sim/WorldValues.h"
 
 namespace sim {
@@ -85,6 +87,7 @@ class LineReader {
     }
     if (name.empty()) return "[" + std::string(kind) + "] without its name";
     sections_.push_back({std::string(kind), std::string(name), number, {}});
+    keyLines_.clear();
     return {};
   }
 
@@ -94,19 +97,19 @@ class LineReader {
     std::string key(trimmed(line.substr(0, equals)));
     if (key.empty()) return "missing key before '='";
     if (sections_.empty()) return "key " + key + " outside a section";
-    WorldSection& section = sections_.back();
-    if (const WorldEntry* first = section.find(key)) {
-      return "duplicate key " + key + " (first at line " + std::to_string(first->line) + ")";
+    if (auto [first, fresh] = keyLines_.try_emplace(key, number); !fresh) {
+      return "duplicate key " + key + " (first at line " + std::to_string(first->second) + ")";
     }
     std::string value;
     if (std::string fault = decodeWorldValue(line.substr(equals + 1), &value); !fault.empty()) {
       return key + ": " + fault;
     }
-    section.entries.push_back({std::move(key), std::move(value), number});
+    sections_.back().entries.push_back({std::move(key), std::move(value), number});
     return {};
   }
 
   std::vector<WorldSection>& sections_;
+  std::map<std::string, int> keyLines_;  // of the last section: a map keeps long files fast
 };
 
 }  // namespace
