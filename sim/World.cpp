@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <optional>
 
 #include "sim/WorldFile.h"
@@ -80,7 +81,15 @@ void World::plugIn(const PlotterSpec& spec) {
   plotters_.push_back(std::move(plotter));
 }
 
-void World::servePorts() {}
+void World::servePorts() {
+  std::map<std::string_view, VirtualPlotter*> byLabel;
+  for (size_t i = 0; i < plotters_.size(); ++i) {
+    byLabel.emplace(spec_.plotters[i].label, plotters_[i].get());
+  }
+  for (const QueueSpec& queue : spec_.queues) {
+    if (!queue.plotter.empty()) byLabel.at(queue.plotter)->servePort(queue.port);
+  }
+}
 
 VirtualPlotter* World::plotter(std::string_view label) {
   for (size_t i = 0; i < plotters_.size(); ++i) {

@@ -225,11 +225,71 @@ TEST_F(WorldTest, DriverPlottersAreListedInFileOrder) {
                                                            world->plotter("Mike")->devicePath()}));
 }
 
+// An escape query on the plotter's PIPE02, and its reply: the 4-byte header transfer that gives
+// the length, then the payload.
+std::string escapeQuery(const sim::VirtualPlotter& plotter, const std::string& letters) {
+  auto open = [&](const char* pipe) {
+    const std::string path = plotter.devicePath() + pipe;
+    return os::UniqueHandle(os::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+  };
+  const std::string command = "\x1b." + letters;
+  DWORD count = 0;
+  EXPECT_TRUE(os::WriteFile(open("\\PIPE02").get(), command.data(), DWORD(command.size()), &count,
+                            nullptr));
+  os::UniqueHandle in = open("\\PIPE129");
+  DWORD length = 0;
+  EXPECT_TRUE(os::ReadFile(in.get(), &length, sizeof length, &count, nullptr));
+  std::string payload(length, '\0');
+  count = 0;
+  if (length > 0) {
+    EXPECT_TRUE(os::ReadFile(in.get(), payload.data(), length, &count, nullptr));
+  }
+  return payload.substr(0, count);
+}
+
+void printRaw(const char* queue, const std::string& data) {
+  std::string name = queue;
+  HANDLE raw = nullptr;
+  ASSERT_TRUE(os::OpenPrinterA(name.data(), &raw, nullptr));
+  os::UniquePrinter printer(raw);
+  char document[] = "drawing";
+  char datatype[] = "RAW";
+  DOC_INFO_1A info{document, nullptr, datatype};
+  EXPECT_NE(os::StartDocPrinterA(printer.get(), 1, reinterpret_cast<BYTE*>(&info)), 0u);
+  DWORD written = 0;
+  EXPECT_TRUE(os::WritePrinter(printer.get(), const_cast<char*>(data.data()), DWORD(data.size()),
+                               &written));
+  EXPECT_TRUE(os::EndDocPrinter(printer.get()));
+}
+
+TEST_F(WorldTest, APrinterPlotterAnswersOnItsFaceAndTakesTheJobsOfItsQueues) {
+  use(std::string(kLab) +
+      "[plotter Far]\nconnection = printer\nmodel = VelkorClassic5199\n"
+      "firmware = \"2.01 A3 \"\n");
+  sim::VirtualPlotter& far = *world->plotter("Far");
+  EXPECT_EQ(escapeQuery(far, "6"), "2.01 A3 ") << "a world's reply ends as it is written";
+  EXPECT_EQ(escapeQuery(*world->plotter("Left"), "5"), "ZK400");
+  EXPECT_EQ(driverDevicePaths(), std::vector<std::string>{world->plotter("Bench")->devicePath()})
+      << "printer plotters are no driver devices";
+
+  printRaw("Left copy", "PA0,0;");
+  printRaw("Left main", "PD10,10;");
+  printRaw("File", "to a file");
+  const sim::VirtualPlotter& left = *world->plotter("Left");
+  ASSERT_EQ(left.printJobs().size(), 2u);
+  EXPECT_EQ(left.printJobs()[0].queue, "Left copy");
+  EXPECT_EQ(left.printJobs()[1].queue, "Left main");
+  EXPECT_TRUE(world->plotter("Right")->printJobs().empty());
+  EXPECT_EQ(world->machine().printJobs().size(), 3u);
+}
+
 TEST_F(WorldTest, APlotterShutOffByAnUpdateComesBackWhenPoweredOn) {
   use("[plotter Soon]\npower-on-after = 1500\n[plotter Default]\n[plotter Never]\n"
       "instance = N1\npower-on-after = never\n");
   for (const auto& plotter : world->plotters()) {
-    plotter->unplug();
+    plotter->unplug();  // as an update it accepted does, which then tells the world
     if (plotter->whenShutOff) plotter->whenShutOff();
   }
   os::Sleep(1499);
