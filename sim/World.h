@@ -50,7 +50,7 @@ class World {
   void servePorts();
 
   WorldSpec spec_;
-  // Declared first so that it outlives the plotters plugged into it.
+  // Declared before the plotters, so that it outlives them.
   std::unique_ptr<os::sim::SimMachine> machine_;
   std::vector<std::unique_ptr<VirtualPlotter>> plotters_;
 };
