@@ -35,9 +35,6 @@ struct QueueSpec {
 struct WorldSpec {
   std::vector<PlotterSpec> plotters;
   std::vector<QueueSpec> queues;
-
-  // The plotter with this label, or null.
-  const PlotterSpec* plotter(const std::string& label) const;
 };
 
 }  // namespace sim
