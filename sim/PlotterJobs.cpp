@@ -180,6 +180,7 @@ void PlotterJobs::takeUpdate(const ReceivedFile& file) {
     s.updateMode = false;
   }
   plotter_.unplug();
+  if (plotter_.whenShutOff) plotter_.whenShutOff();
 }
 
 void PlotterJobs::reset() {

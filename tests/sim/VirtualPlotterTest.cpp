@@ -115,12 +115,15 @@ TEST_F(VirtualPlotterTest, RecordsPlotDataAsItArrives) {
 }
 
 TEST_F(VirtualPlotterTest, TakesAGoodUpdateShutsOffAndComesBackWithTheNewFirmware) {
+  int shutOffs = 0;
+  plotter.whenShutOff = [&] { shutOffs += plotter.present() ? 100 : 1; };
   Bytes stream = updateStream("PROG 2.01 A3", Bytes(4096, 0x11));
   EXPECT_EQ(request(fileRecord(0x08, DWORD(stream.size()), "up.cas")), 0);
   EXPECT_EQ(write(stream, 0, stream.size()), 0u);
   ASSERT_EQ(plotter.jobs().updates().size(), 1u);
   EXPECT_TRUE(plotter.jobs().updates()[0].accepted);
   EXPECT_FALSE(plotter.present());
+  EXPECT_EQ(shutOffs, 1) << "told once, when it is off";
   EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_RELEASE), DWORD(ERROR_DEVICE_NOT_CONNECTED));
   EXPECT_EQ(plotter.driverLog(), "request:08,status,data:" + std::to_string(stream.size()) +
                                      ",vanished");
@@ -187,6 +190,8 @@ TEST_F(VirtualPlotterTest, AStaleReplyIsReadBeforeTheFreshOne) {
 
 TEST_F(VirtualPlotterTest, VanishesAtTheChunkItWasToldTo) {
   plotter.misbehaviour.vanishAtChunk = 1;
+  bool shutOff = false;
+  plotter.whenShutOff = [&] { shutOff = true; };  // vanishing is no shutting off
   Bytes data(100, 1);
   EXPECT_EQ(request(fileRecord(0x02, 100, "a.plt")), 0);
   EXPECT_EQ(write(data, 0, 50), 0u);
@@ -194,6 +199,7 @@ TEST_F(VirtualPlotterTest, VanishesAtTheChunkItWasToldTo) {
   EXPECT_FALSE(plotter.present());
   EXPECT_EQ(plotter.driverLog(), "request:02,status,data:50,vanished");
   EXPECT_EQ(plotter.jobs().files().at(0).received, 50u);
+  EXPECT_FALSE(shutOff);
 }
 
 }  // namespace

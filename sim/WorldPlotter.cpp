@@ -1,0 +1,214 @@
+#include "sim/WorldPlotter.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "discovery/ModelTable.h"
+#include "sim/WorldValues.h"
+
+namespace sim {
+namespace {
+
+constexpr uint64_t kWordMax = 0xFFFF;
+constexpr uint64_t kMillisecondsMax = 0xFFFFFFFF;  // as long as one wait of the system can be
+constexpr uint64_t kChunkMax = 0xFFFFFFFF;         // a file's chunks are counted in 32 bits
+constexpr uint64_t kStaleRepliesMax = 1000;        // enough for any drill; each one is kept
+
+using Apply = std::string (*)(PlotterSpec&, std::string_view key, const std::string& value);
+enum class Scope { Any, Driver, Printer };
+
+struct KeyRule {
+  std::string_view key;
+  Scope scope;
+  Apply apply;
+};
+
+template <std::string PlotterState::*field>
+std::string text(PlotterSpec& spec, std::string_view, const std::string& value) {
+  spec.state.*field = value;
+  return {};
+}
+
+std::string flag(bool& target, std::string_view key, const std::string& value) {
+  std::optional<bool> yes = yesNo(value);
+  if (!yes) return "bad yes/no for " + std::string(key) + ": \"" + shownText(value) + "\"";
+  target = *yes;
+  return {};
+}
+
+template <typename Number>
+std::string number(Number& target, std::string_view key, const std::string& value, uint64_t max) {
+  uint64_t read = 0;
+  std::string fault = readNumber(key, value, max, &read);
+  if (fault.empty()) target = static_cast<Number>(read);
+  return fault;
+}
+
+std::string online(PlotterSpec& spec, std::string_view key, const std::string& value) {
+  bool on = true;
+  std::string fault = flag(on, key, value);
+  spec.misbehaviour.switchedOff = !on;
+  return fault;
+}
+
+std::string powerOnAfter(PlotterSpec& spec, std::string_view key, const std::string& value) {
+  if (value == "never") {
+    spec.powerOnAfter.reset();
+    return {};
+  }
+  os::sim::Tick delay = 0;
+  std::string fault = number(delay, key, value, kMillisecondsMax);
+  spec.powerOnAfter = delay;
+  return fault;
+}
+
+std::string vanishAtChunk(PlotterSpec& spec, std::string_view key, const std::string& value) {
+  size_t chunk = 0;
+  std::string fault = number(chunk, key, value, kChunkMax);
+  spec.misbehaviour.vanishAtChunk = chunk;
+  return fault;
+}
+
+constexpr KeyRule kRules[] = {
+    {"type", Scope::Any, text<&PlotterState::platformName>},
+    {"boot-type", Scope::Any, text<&PlotterState::bootPlatformName>},
+    {"update-mode", Scope::Any,
+     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+       return flag(s.state.updateMode, k, v);
+     }},
+    {"firmware", Scope::Any, text<&PlotterState::firmwareText>},
+    {"boot", Scope::Any, text<&PlotterState::bootText>},
+    {"hardware", Scope::Any, text<&PlotterState::hardwareText>},
+    {"tool", Scope::Any, text<&PlotterState::tool>},
+    {"status", Scope::Any, text<&PlotterState::status>},
+    {"fixtures", Scope::Any, text<&PlotterState::fixtures>},
+    {"serial", Scope::Any, text<&PlotterState::serialNumber>},
+    {"vendor-id", Scope::Any,
+     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+       return number(s.identity.vendorId, k, v, kWordMax);
+     }},
+    {"product-id", Scope::Any,
+     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+       return number(s.identity.productId, k, v, kWordMax);
+     }},
+    {"model", Scope::Printer,
+     [](PlotterSpec& s, std::string_view, const std::string& v) {
+       s.model = v;
+       return std::string();
+     }},
+    {"instance", Scope::Any,
+     [](PlotterSpec& s, std::string_view, const std::string& v) {
+       s.identity.instanceSerial = v;
+       return std::string();
+     }},
+    {"online", Scope::Printer, online},
+    {"silent", Scope::Any,
+     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+       return flag(s.misbehaviour.silent, k, v);
+     }},
+    {"power-on-after", Scope::Any, powerOnAfter},
+    {"status-word", Scope::Driver,
+     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+       return number(s.misbehaviour.statusWord, k, v, kWordMax);
+     }},
+    {"vanish-at-chunk", Scope::Any, vanishAtChunk},
+    {"stale-replies", Scope::Any,
+     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+       return number(s.misbehaviour.staleReplies, k, v, kStaleRepliesMax);
+     }},
+    {"reply-delay", Scope::Any,
+     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+       return number(s.misbehaviour.replyDelay, k, v, kMillisecondsMax);
+     }},
+};
+
+std::string apply(PlotterSpec& spec, const WorldEntry& entry) {
+  for (const KeyRule& rule : kRules) {
+    if (rule.key != entry.key) continue;
+    const bool printer = spec.identity.connection == Connection::Printer;
+    if (rule.scope == Scope::Driver && printer) {
+      return entry.key + " applies to driver plotters only";
+    }
+    if (rule.scope == Scope::Printer && !printer) {
+      return entry.key + " applies to printer plotters only";
+    }
+    return rule.apply(spec, entry.key, entry.value);
+  }
+  return "unknown key " + entry.key + " in a plotter section";
+}
+
+std::string connection(PlotterSpec& spec, const WorldEntry& entry) {
+  if (entry.value == "driver") {
+    spec.identity.connection = Connection::Driver;
+  } else if (entry.value == "printer") {
+    spec.identity.connection = Connection::Printer;
+  } else {
+    return "unknown connection \"" + shownText(entry.value) + "\" (driver or printer)";
+  }
+  return {};
+}
+
+// A printer's model and the USB identifiers it leads to.
+std::optional<WorldFault> modelFault(const WorldSection& section, PlotterSpec& spec) {
+  const WorldEntry* model = section.find("model");
+  if (!model) return WorldFault{section.line, "printer plotter " + spec.label + " needs a model"};
+  if (std::string what = keyNameFault("model", spec.model); !what.empty()) {
+    return WorldFault{model->line, what};
+  }
+  const int16_t row = discovery::findModelByHardwareId(spec.model);
+  const bool vendorGiven = section.find("vendor-id") != nullptr;
+  const bool productGiven = section.find("product-id") != nullptr;
+  if (row < 0 && !(vendorGiven && productGiven)) {
+    return WorldFault{model->line, "model " + shownText(spec.model) +
+                                       " names no row of the model table: give vendor-id and "
+                                       "product-id"};
+  }
+  if (row < 0) return std::nullopt;
+  const discovery::ModelEntry& entry = discovery::modelTable()[size_t(row)];
+  if (!vendorGiven) spec.identity.vendorId = entry.vendorId;
+  if (!productGiven) spec.identity.productId = entry.productId;
+  return std::nullopt;
+}
+
+std::string defaultInstance(size_t index) {
+  char text[32];
+  std::snprintf(text, sizeof text, "VK%07zu", index + 1);
+  return text;
+}
+
+std::optional<WorldFault> settingsFault(const WorldSection& section, PlotterSpec& spec) {
+  if (const WorldEntry* entry = section.find("connection")) {
+    if (std::string what = connection(spec, *entry); !what.empty()) {
+      return WorldFault{entry->line, what};
+    }
+  }
+  for (const WorldEntry& entry : section.entries) {
+    if (entry.key == "connection") continue;
+    if (std::string what = apply(spec, entry); !what.empty()) return WorldFault{entry.line, what};
+  }
+  if (std::string what = keyNameFault("instance", spec.identity.instanceSerial, "#");
+      !what.empty()) {
+    const WorldEntry* instance = section.find("instance");
+    return WorldFault{instance ? instance->line : section.line, what};
+  }
+  if (spec.identity.connection == Connection::Printer) return modelFault(section, spec);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<PlotterSpec> readPlotterSection(const WorldSection& section, size_t index,
+                                              WorldFault* fault) {
+  PlotterSpec spec;
+  spec.label = section.name;
+  spec.line = section.line;
+  spec.state.replyEnding.clear();
+  spec.identity.instanceSerial = defaultInstance(index);
+  if (std::optional<WorldFault> found = settingsFault(section, spec)) {
+    *fault = std::move(*found);
+    return std::nullopt;
+  }
+  return spec;
+}
+
+}  // namespace sim
