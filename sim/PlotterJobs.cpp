@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/PlotterReplies.h"
 #include "sim/VirtualPlotter.h"
 #include "usb/UsbApi.h"
 
@@ -28,6 +29,7 @@ std::optional<std::string> recordText(const BYTE* record, DWORD length) {
 }  // namespace
 
 bool PlotterJobs::timesOut() {
+  if (plotter_.misbehaviour.silent) return true;
   int& left = plotter_.misbehaviour.controlTimeouts;
   if (left == 0) return false;
   if (left > 0) --left;
@@ -72,7 +74,7 @@ bool PlotterJobs::startJob(const BYTE* record, DWORD length) {
         commands_.push_back(*text);
       } else {
         queries_.push_back(*text);
-        queueReply(answer(*text));
+        queueReply(replyTo(plotter_.state, *text));
       }
       return true;
     }
@@ -92,21 +94,6 @@ bool PlotterJobs::startFile(const BYTE* record, DWORD length) {
   receiving_ = files_.size() - 1;
   if (files_.back().size == 0) finishFile(files_.back());
   return true;
-}
-
-std::string PlotterJobs::answer(const std::string& query) const {
-  const PlotterState& s = plotter_.state;
-  if (auto custom = s.replies.find(query); custom != s.replies.end()) return custom->second;
-  const std::pair<const char*, const std::string*> table[] = {
-      {"5", s.updateMode ? &s.bootPlatformName : &s.platformName},
-      {"6", &s.firmwareText}, {"7", &s.bootText},     {"8", &s.hardwareText},
-      {"A", &s.tool},         {"B", &s.status},       {"4;", &s.fixtures},
-      {"9", &s.online},       {"S:", &s.serialNumber}};
-  for (const auto& [letters, text] : table) {
-    if (query == letters) return *text + s.replyEnding;
-  }
-  if (query == "S=:") return (s.updateMode ? "1" : "0") + s.replyEnding;
-  return {};
 }
 
 void PlotterJobs::queueReply(const std::string& reply) {

@@ -70,7 +70,6 @@ class PlotterJobs {
   WORD statusWordFor(BYTE code) const;
   bool startJob(const BYTE* record, DWORD length);
   bool startFile(const BYTE* record, DWORD length);
-  std::string answer(const std::string& query) const;
   void receive(ReceivedFile& file, const BYTE* data, DWORD length);
   void finishFile(ReceivedFile& file);
   void takeUpdate(const ReceivedFile& file);

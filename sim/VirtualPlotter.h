@@ -1,6 +1,6 @@
-// A virtual plotter on the vendor-driver connection: the identity and state of one plotter, what
-// it does with the jobs the driver brings it, how it misbehaves on request, and a record of all
-// of it for tests.
+// A virtual plotter: the identity and state of one plotter, what it does with the jobs the
+// driver or the printing class brings it, how it misbehaves on request, and a record of all of
+// it for tests.
 //
 // Tests set the public settings, plug the plotter into a simulated machine and run the system's
 // real code against it:
@@ -12,8 +12,10 @@
 //   ... ;
 //   EXPECT_EQ(plotter.driverLog(), "take,take,request:05,status:0012,release,release");
 //
-// The plotter answers the driver through its driver face (sim/DriverFace.h); the transfer
-// protocol itself is in sim/PlotterJobs.h.
+// By its identity's connection the plotter answers either the driver through its driver face
+// (sim/DriverFace.h; the transfer protocol itself is in sim/PlotterJobs.h) or the printing class
+// through its printing-class face (sim/PrintClassFace.h). Both answer the queries alike
+// (sim/PlotterReplies.h). RAW print jobs reach it through a spooler port it serves.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "os/Win32.h"
+#include "os/sim/PrintJob.h"
 #include "os/sim/SimDevice.h"
 #include "sim/DriverLog.h"
 #include "sim/PrinterLog.h"
@@ -38,6 +41,7 @@ class SimMachine;
 namespace sim {
 
 class DriverFace;
+class PrintClassFace;
 
 struct EndpointSetup {
   BYTE address;
@@ -108,14 +112,21 @@ struct Misbehaviour {
   std::optional<DWORD> announcedReplyLength;  // announced instead of a reply's true length
   std::optional<size_t> vanishAtChunk;  // the plotter goes away when this bulk OUT chunk of a
                                         // file (0-based) arrives; that write fails
-  os::sim::Tick replyDelay = 0;         // bulk IN reads complete this much later
+  os::sim::Tick replyDelay = 0;         // bulk IN reads (and on the printer vendor requests)
+                                        // complete this much later
   std::optional<DWORD> attachError;     // IOCTL_UDRV_ATTACH_PIPE fails with this status
   // --- Also on the printing-class face ---
-  bool switchedOff = false;  // printer: the port-status request fails
-  bool silent = false;       // never answers: driver control requests time out; on the printer no
-                             // escape reply comes and vendor requests fail (port status still works)
-  int staleReplies = 0;      // replies left queued from earlier exchanges when it is plugged in
+  // Printer: the port-status request fails, and nothing else answers either (commands written
+  // are taken and ignored, bulk IN reads stay pending, vendor requests fail).
+  bool switchedOff = false;
+  // Never answers: every driver control request times out; on the printer no escape reply
+  // comes and vendor requests fail (the port status still works).
+  bool silent = false;
+  // Copies of the status reply left queued, as earlier exchanges nobody read would, whenever the
+  // plotter is plugged in or powered on.
+  int staleReplies = 0;
   std::optional<DWORD> headerBytes;  // printer: the header transfer carries only this many bytes
+                                     // (at most 4)
 };
 
 class VirtualPlotter {
@@ -129,16 +140,31 @@ class VirtualPlotter {
   PlotterState state;
   Misbehaviour misbehaviour;
 
-  // Registers the plotter's device interface of GUID_DEVINTERFACE_UDRV with the machine, at
-  // \\?\usb#vid_XXXX&pid_XXXX#<instance serial>#{239d60c9-ccaf-11d5-ac21-204c4f4f5020}.
+  // Registers the plotter's device interface with the machine. On the driver connection it is
+  // of GUID_DEVINTERFACE_UDRV, at
+  //   \\?\usb#vid_XXXX&pid_XXXX#<instance serial>#{239d60c9-ccaf-11d5-ac21-204c4f4f5020};
+  // on the printing class of GUID_DEVINTERFACE_USBPRINT, at
+  //   \\?\usb#vid_XXXX&pid_XXXX#<instance serial>#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}
+  // with the instance serial in lower case, as Windows gives interface paths.
   void plugIn(os::sim::SimMachine& machine);
   // Goes away from the machine: open handles fail from now on. Logged as "vanished". A plotter
   // that accepted an update stream does this by itself.
   void unplug();
-  // Comes back (after an update shut it off, or an unplug) as a freshly enumerated device.
+  // Comes back (after an update shut it off, or an unplug) as a freshly enumerated device:
+  // nothing it had queued is left, only the stale replies it is told to have.
   void powerOn();
   bool present() const;
+  // The path of the plotter's own device interface (its face's, by its connection).
   std::string devicePath() const;
+
+  // Attaches the machine's spooler port (e.g. "USB001"): RAW jobs printed to a queue on that
+  // port reach the plotter while it is present (a job that ends while it is away is lost). May
+  // be called before plugIn; the port is attached then.
+  void servePort(const std::string& portName);
+  // The RAW print jobs that reached the plotter, in order.
+  const std::vector<os::sim::PrintJob>& printJobs() const { return printJobs_; }
+  // True after the printing-class face took ESC ".DL", until the plotter goes away.
+  bool downloadState() const;
 
   // --- What the driver saw --------------------------------------------------------------------
   std::string driverLog() const { return log_.summary(); }
@@ -150,7 +176,8 @@ class VirtualPlotter {
   // The device lock's nesting depth now (0: free).
   int lockDepth() const;
   // Leaves a whole reply (length and bytes) queued on the bulk IN pipe, as an earlier exchange
-  // that nobody read would.
+  // that nobody read would; on the printing-class face as its two transfers, which need the
+  // plotter present.
   void leaveStaleReply(const std::string& reply);
   // What the printing-class face saw, in order.
   const PrinterLog& printerLog() const { return printerLog_; }
@@ -159,18 +186,29 @@ class VirtualPlotter {
   // it on again later).
   std::function<void()> whenShutOff;
 
-  // --- For the driver face --------------------------------------------------------------------
+  // --- For the faces --------------------------------------------------------------------------
   DriverLog& log() { return log_; }
   PlotterJobs& jobDesk() { return jobs_; }
+  PrinterLog& printerLog() { return printerLog_; }
 
  private:
   void attachFace();
+  void detachFace();
+  void attachPort(const std::string& portName);
+  void receive(const os::sim::PrintJob& job);
 
   PlotterJobs jobs_;
   DriverLog log_;
   PrinterLog printerLog_;
   os::sim::SimMachine* machine_ = nullptr;
-  std::shared_ptr<DriverFace> face_;
+  // While present, the one face the identity's connection gives it.
+  std::shared_ptr<DriverFace> driverFace_;
+  std::shared_ptr<PrintClassFace> printFace_;
+  std::vector<std::string> ports_;
+  std::vector<os::sim::PrintJob> printJobs_;
+  // The spooler's port sinks hold this weakly, so that a job after the plotter's end is lost
+  // instead of reaching it.
+  std::shared_ptr<VirtualPlotter*> self_ = std::make_shared<VirtualPlotter*>(this);
 };
 
 }  // namespace sim

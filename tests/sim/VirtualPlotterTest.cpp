@@ -158,6 +158,18 @@ TEST_F(VirtualPlotterTest, ANonzeroStatusWordStartsNoJob) {
             "status:00FF");
 }
 
+TEST_F(VirtualPlotterTest, ASilentPlotterLetsEveryRequestTimeOut) {
+  plotter.misbehaviour.silent = true;
+  const usb::UdrvControlRecord control{1, 1, 0, 0};
+  for (int i = 0; i < 2; ++i) {
+    Bytes query = textRecord(0x03, "5");
+    EXPECT_EQ(USBClassOrVendorRequest(device, &control, query.data(), DWORD(query.size()),
+                                      nullptr),
+              USBERR_TIMEOUT);
+  }
+  EXPECT_EQ(plotter.driverLog(), "timeout:03,timeout:03");
+}
+
 TEST_F(VirtualPlotterTest, AnnouncesAReplyLengthItWasToldTo) {
   plotter.misbehaviour.announcedReplyLength = 301;
   EXPECT_EQ(request(textRecord(0x03, "5")), 0);

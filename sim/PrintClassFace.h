@@ -1,0 +1,77 @@
+// The printing-class face of a virtual plotter: the USB printer port that Windows' printing
+// class makes of it. It answers from the same plotter state as the driver face.
+//
+// Endpoints below the interface path: "PIPE02" the bulk OUT pipe, "PIPE129" the bulk IN pipe,
+// the path itself the device (the port-status and vendor requests); no other.
+//
+// Each write to PIPE02 is one escape command, ESC "." and letters:
+//   query letters ("5", "6", "7", "8", "A", "B", "4", "S:", "S=:", or any with a custom answer)
+//                 queue a reply
+//   "S<text>:"    sets the serial number to <text>
+//   "K"           reset: drops the replies still queued
+//   "DL"          enters the download state
+//   "0" (the dummy command) and anything else: no reply.
+// A reply travels as two USB transfers on PIPE129: a header whose 4 bytes are the payload's
+// length (little-endian), then the payload (none when the reply is empty). A read completes
+// with the next queued transfer, cut to the read's length (the rest stays for the next read);
+// with nothing queued it stays pending until cancelled.
+//
+// IOCTL_USBPRINT_VENDOR_GET_COMMAND takes the query letters (up to the first zero byte) and
+// returns the same replies; IOCTL_USBPRINT_VENDOR_SET_COMMAND takes "K" as a reset;
+// IOCTL_USBPRINT_GET_LPT_STATUS returns one status byte.
+//
+// Once the plotter has gone away the face is detached: the machine fails every request on a
+// handle still open, and the face logs nothing more.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "os/Win32.h"
+#include "os/sim/SimDevice.h"
+
+namespace sim {
+
+class VirtualPlotter;
+
+// The port status of a plotter that is on line: selected, no error.
+inline constexpr BYTE kLptStatusOnLine = 0x18;
+
+class PrintClassFace : public os::sim::SimDevice,
+                       public std::enable_shared_from_this<PrintClassFace> {
+ public:
+  enum class Target { Device, OutPipe, InPipe };
+
+  explicit PrintClassFace(VirtualPlotter& plotter) : plotter_(&plotter) {}
+
+  std::unique_ptr<os::sim::DeviceEndpoint> open(const std::string& subPath, DWORD access) override;
+  void detach() { plotter_ = nullptr; }
+
+  os::sim::IoCompletion submit(Target target, const os::sim::IoRequest& request);
+  // Queues a reply's two transfers, shaped by the plotter's misbehaviour (announced length,
+  // header bytes).
+  void queueReply(const std::string& reply);
+  bool downloadState() const { return downloadState_; }
+  // Logs a bulk IN read that ended with this many bytes (0: cancelled or failed).
+  void logRead(DWORD count);
+
+ private:
+  os::sim::IoCompletion deviceRequest(const os::sim::IoRequest& request);
+  os::sim::IoCompletion write(const os::sim::IoRequest& request);
+  os::sim::IoCompletion read(const os::sim::IoRequest& request);
+  os::sim::IoCompletion lptStatus(const os::sim::IoRequest& request);
+  os::sim::IoCompletion vendorGet(const os::sim::IoRequest& request);
+  os::sim::IoCompletion vendorSet(const os::sim::IoRequest& request);
+  os::sim::IoCompletion later(std::function<os::sim::IoOutcome()> finish) const;
+  void command(const std::string& bytes);
+  DWORD takeTransfer(BYTE* buffer, DWORD length);
+
+  VirtualPlotter* plotter_;
+  std::deque<std::vector<BYTE>> transfers_;  // queued on the bulk IN pipe, oldest first
+  bool downloadState_ = false;
+};
+
+}  // namespace sim

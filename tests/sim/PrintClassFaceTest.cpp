@@ -1,0 +1,295 @@
+// The virtual plotter's printing-class face, driven by the Windows calls the command executor
+// makes: escape commands on PIPE02, replies as two transfers on PIPE129, the vendor and
+// port-status requests on the device, and RAW jobs through the spooler.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/Calls.h"
+#include "os/Handles.h"
+#include "sim/PrintClassFace.h"
+#include "sim/VirtualPlotter.h"
+#include "tests/support/SimMachineTest.h"
+#include "usb/UsbDriver.h"
+#include "usb/UsbPrintClass.h"
+
+namespace velkor::test {
+namespace {
+
+constexpr const char* kQueues = R"(REGEDIT4
+
+[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Print\Printers\Velkor LX-200]
+"Port"="USB001"
+
+[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Print\Printers\Velkor LX-300]
+"Port"="USB002"
+)";
+
+sim::PlotterIdentity printerIdentity() {
+  sim::PlotterIdentity identity;
+  identity.vendorId = 0x1A2B;
+  identity.productId = 0x0C3D;
+  identity.instanceSerial = "VK00A1";
+  identity.connection = sim::Connection::Printer;
+  return identity;
+}
+
+class PrintClassFaceTest : public SimMachineTest {
+ protected:
+  void SetUp() override {
+    SimMachineTest::SetUp();
+    plotter.plugIn(machine);
+  }
+
+  os::UniqueHandle open(const std::string& below, bool overlapped = false) {
+    std::string path = plotter.devicePath() + below;
+    return os::UniqueHandle(os::CreateFileA(
+        path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_ALWAYS, overlapped ? FILE_FLAG_OVERLAPPED : 0, nullptr));
+  }
+
+  void send(const std::string& letters) {
+    os::UniqueHandle out = open("\\PIPE02");
+    std::string bytes = "\x1b." + letters;
+    DWORD written = 0;
+    EXPECT_TRUE(os::WriteFile(out.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
+    EXPECT_EQ(written, bytes.size());
+  }
+
+  // One overlapped read on PIPE129, as the executor makes it: nullopt when it does not complete
+  // within the wait (it is cancelled then).
+  std::optional<std::string> transfer(DWORD length, DWORD wait = 1000) {
+    os::UniqueHandle in = open("\\PIPE129", true);
+    os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    std::string buffer(length, '\0');
+    DWORD count = 0;
+    if (!os::ReadFile(in.get(), buffer.data(), length, &count, &overlapped)) {
+      EXPECT_EQ(os::GetLastError(), DWORD(ERROR_IO_PENDING));
+      if (os::WaitForSingleObject(event.get(), wait) != WAIT_OBJECT_0) {
+        os::CancelIo(in.get());
+        return std::nullopt;
+      }
+      EXPECT_TRUE(os::GetOverlappedResult(in.get(), &overlapped, &count, FALSE));
+    }
+    return buffer.substr(0, count);
+  }
+
+  // A whole reply: the header transfer, then as many payload bytes as it announces.
+  std::optional<std::string> reply() {
+    std::optional<std::string> header = transfer(64);
+    if (!header || header->size() != 4) return std::nullopt;
+    DWORD length = 0;
+    for (int i = 3; i >= 0; --i) length = length << 8 | BYTE((*header)[i]);
+    return transfer(length);
+  }
+
+  std::optional<std::string> ask(const std::string& letters) {
+    send(letters);
+    return reply();
+  }
+
+  // A request on the device; nullopt when it fails (the last error tells why).
+  std::optional<std::string> control(DWORD code, std::string input, DWORD outputLength = 512) {
+    os::UniqueHandle device = open("");
+    std::string output(outputLength, '\0');
+    DWORD returned = 0;
+    if (!os::DeviceIoControl(device.get(), code, input.data(), DWORD(input.size()), output.data(),
+                             outputLength, &returned, nullptr)) {
+      return std::nullopt;
+    }
+    return output.substr(0, returned);
+  }
+
+  sim::VirtualPlotter plotter{printerIdentity()};
+};
+
+TEST_F(PrintClassFaceTest, IsAPrinterInterfaceWithItsSerialInLowerCaseAndTwoPipes) {
+  EXPECT_EQ(plotter.devicePath(),
+            "\\\\?\\usb#vid_1a2b&pid_0c3d#vk00a1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
+  os::UniqueDevInfo printers(os::SetupDiGetClassDevsA(
+      &usb::GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  SP_DEVICE_INTERFACE_DATA data{};
+  data.cbSize = sizeof data;
+  EXPECT_TRUE(os::SetupDiEnumDeviceInterfaces(printers.get(), nullptr,
+                                              &usb::GUID_DEVINTERFACE_USBPRINT, 0, &data));
+  os::UniqueDevInfo drivers(os::SetupDiGetClassDevsA(&usb::GUID_DEVINTERFACE_UDRV, nullptr, nullptr,
+                                                     DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  EXPECT_FALSE(os::SetupDiEnumDeviceInterfaces(drivers.get(), nullptr, &usb::GUID_DEVINTERFACE_UDRV,
+                                               0, &data));
+  EXPECT_TRUE(open("\\PIPE02"));
+  EXPECT_TRUE(open("\\pipe129"));
+  EXPECT_FALSE(open("\\PIPE03"));
+  EXPECT_EQ(os::GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(open("\\2"));
+}
+
+TEST_F(PrintClassFaceTest, AnswersAQueryWithAHeaderTransferThenThePayload) {
+  send("6");
+  EXPECT_EQ(transfer(64), std::string("\x0b\0\0\0", 4));
+  EXPECT_EQ(transfer(64), "1.14aKR A4\r");
+  send("4");
+  EXPECT_EQ(transfer(64)->size(), 4u);
+  EXPECT_EQ(transfer(3), "Vis");  // the rest stays for the next read
+  EXPECT_EQ(transfer(64), "e 80\r");
+  EXPECT_EQ(plotter.printerLog().summary(),
+            "write:\\x1b.6,read:4,read:11,write:\\x1b.4,read:4,read:3,read:5");
+
+  plotter.state.updateMode = true;
+  EXPECT_EQ(ask("5"), "ZK4BS\r");
+  EXPECT_EQ(ask("S=:"), "1\r");
+  plotter.state.replies["5"] = "custom";
+  EXPECT_EQ(ask("5"), "custom");
+}
+
+TEST_F(PrintClassFaceTest, ADummyOrUnknownCommandHasNoReplyAndTheReadWaitsUntilCancelled) {
+  send("0");
+  os::sim::Tick start = machine.now();
+  EXPECT_EQ(transfer(64, 10), std::nullopt);
+  EXPECT_EQ(machine.now() - start, 10u);
+  send("Q");
+  EXPECT_EQ(transfer(64, 10), std::nullopt);
+  EXPECT_EQ(plotter.printerLog().summary(), "write:\\x1b.0,read:0,write:\\x1b.Q,read:0");
+}
+
+TEST_F(PrintClassFaceTest, SetsItsSerialNumberResetsAndEntersItsDownloadState) {
+  send("S12345678:");
+  EXPECT_EQ(plotter.state.serialNumber, "12345678");
+  send("S99999999");  // cut off before its ":": not taken
+  EXPECT_EQ(ask("S:"), "12345678\r");
+
+  send("B");
+  send("K");
+  EXPECT_EQ(transfer(64, 10), std::nullopt);
+  EXPECT_FALSE(plotter.downloadState());
+  send("DL");
+  EXPECT_TRUE(plotter.downloadState());
+}
+
+TEST_F(PrintClassFaceTest, StaleRepliesWaitAfterPowerOnAndHandlesFailOnceItIsGone) {
+  os::UniqueHandle in = open("\\PIPE129");
+  plotter.unplug();
+  EXPECT_FALSE(plotter.present());
+  BYTE buffer[64];
+  DWORD count = 0;
+  EXPECT_FALSE(os::ReadFile(in.get(), buffer, sizeof buffer, &count, nullptr));
+  EXPECT_EQ(os::GetLastError(), DWORD(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_EQ(plotter.printerLog().summary(), "vanished");
+
+  plotter.misbehaviour.staleReplies = 2;
+  plotter.powerOn();
+  plotter.leaveStaleReply("old");
+  EXPECT_EQ(reply(), "Ready\r");
+  EXPECT_EQ(reply(), "Ready\r");
+  EXPECT_EQ(reply(), "old");
+  EXPECT_EQ(transfer(64, 10), std::nullopt);
+}
+
+TEST_F(PrintClassFaceTest, ShapesItsRepliesAsItIsToldTo) {
+  plotter.misbehaviour.headerBytes = 3;
+  send("7");
+  EXPECT_EQ(transfer(64), std::string("\x05\0\0", 3));
+  EXPECT_EQ(transfer(64), "3.02\r");
+
+  plotter.misbehaviour.headerBytes.reset();
+  plotter.misbehaviour.announcedReplyLength = 300;
+  send("7");
+  EXPECT_EQ(transfer(64), std::string("\x2c\x01\0\0", 4));
+  EXPECT_EQ(transfer(300), "3.02\r");
+
+  plotter.misbehaviour.announcedReplyLength.reset();
+  plotter.misbehaviour.replyDelay = 50;
+  send("7");
+  os::sim::Tick start = machine.now();
+  EXPECT_EQ(reply(), "3.02\r");
+  EXPECT_EQ(machine.now() - start, 100u);
+}
+
+TEST_F(PrintClassFaceTest, AnswersVendorAndPortStatusRequests) {
+  using std::string_literals::operator""s;
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND, "5\0\0"s), "ZK400\r");
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND, "4\0\0"s), "Vise 80\r");
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND, "S:\0"s, 4), "4012");
+  send("B");
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND, "K\0\0"s), "");
+  EXPECT_EQ(transfer(64, 10), std::nullopt);  // the reset dropped the queued reply
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_GET_LPT_STATUS, "", 2048),
+            std::string(1, char(sim::kLptStatusOnLine)));
+  EXPECT_EQ(plotter.printerLog().summary(), "get:5,get:4,get:S:,write:\\x1b.B,set:K,read:0,lpt");
+}
+
+TEST_F(PrintClassFaceTest, ASwitchedOffPlotterAnswersNothing) {
+  plotter.misbehaviour.switchedOff = true;
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_GET_LPT_STATUS, "", 2048), std::nullopt);
+  EXPECT_EQ(os::GetLastError(), DWORD(ERROR_GEN_FAILURE));
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND, std::string("5\0\0", 3)), std::nullopt);
+  send("5");
+  EXPECT_EQ(transfer(64, 10), std::nullopt);
+  EXPECT_EQ(plotter.printerLog().summary(), "lpt-failed,get:5,write:\\x1b.5,read:0");
+}
+
+TEST_F(PrintClassFaceTest, ASilentPlotterIsOnLineButNeverAnswers) {
+  plotter.misbehaviour.silent = true;
+  EXPECT_TRUE(control(usb::IOCTL_USBPRINT_GET_LPT_STATUS, "", 2048));
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND, std::string("K\0\0", 3)), std::nullopt);
+  EXPECT_EQ(os::GetLastError(), DWORD(ERROR_GEN_FAILURE));
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND, std::string("6\0\0", 3)), std::nullopt);
+  send("6");
+  EXPECT_EQ(transfer(64, 1000), std::nullopt);
+}
+
+class PrintClassJobTest : public PrintClassFaceTest {
+ protected:
+  void SetUp() override {
+    PrintClassFaceTest::SetUp();
+    ASSERT_TRUE(machine.loadRegistry(kQueues));
+  }
+
+  void print(const char* queue, std::string data) {
+    HANDLE raw = nullptr;
+    std::string name = queue;
+    ASSERT_TRUE(os::OpenPrinterA(name.data(), &raw, nullptr));
+    os::UniquePrinter printer(raw);
+    char document[] = "job";
+    char datatype[] = "RAW";
+    DOC_INFO_1A info{document, nullptr, datatype};
+    EXPECT_NE(os::StartDocPrinterA(printer.get(), 1, reinterpret_cast<BYTE*>(&info)), 0u);
+    EXPECT_TRUE(os::StartPagePrinter(printer.get()));
+    DWORD written = 0;
+    EXPECT_TRUE(os::WritePrinter(printer.get(), data.data(), DWORD(data.size()), &written));
+    EXPECT_TRUE(os::EndPagePrinter(printer.get()));
+    EXPECT_TRUE(os::EndDocPrinter(printer.get()));
+  }
+};
+
+TEST_F(PrintClassJobTest, RawJobsOnItsPortReachItWhilePresent) {
+  plotter.servePort("USB001");
+  print("Velkor LX-200", "\x1b.DL");
+  ASSERT_EQ(plotter.printJobs().size(), 1u);
+  EXPECT_EQ(plotter.printJobs()[0].queue, "Velkor LX-200");
+  EXPECT_EQ(std::string(plotter.printJobs()[0].data.begin(), plotter.printJobs()[0].data.end()),
+            "\x1b.DL");
+  plotter.unplug();
+  print("Velkor LX-200", "lost");
+  EXPECT_EQ(plotter.printJobs().size(), 1u);
+  EXPECT_EQ(plotter.printerLog().summary(), "job:4,vanished");
+  EXPECT_EQ(machine.printJobs().size(), 2u);
+}
+
+TEST_F(PrintClassJobTest, AJobAfterThePlotterIsGoneReachesNobody) {
+  {
+    sim::PlotterIdentity other = printerIdentity();
+    other.instanceSerial = "VK00B2";
+    sim::VirtualPlotter gone(other);
+    gone.servePort("USB002");  // before it is plugged in
+    gone.plugIn(machine);
+    print("Velkor LX-300", "first");
+    EXPECT_EQ(gone.printJobs().size(), 1u);
+  }
+  print("Velkor LX-300", "second");
+  EXPECT_EQ(machine.printJobs().size(), 2u);
+}
+
+}  // namespace
+}  // namespace velkor::test
