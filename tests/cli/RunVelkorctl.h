@@ -2,6 +2,8 @@
 // sample file they inspect.
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,6 +34,31 @@ inline SampleFirmware selvara() {
   s.productId = 0x4C01;
   s.texts = {"MDL:Selvara 2;"};
   return s;
+}
+
+// A fresh directory in the temporary directory, removed with all in it.
+class TempDirectory {
+ public:
+  TempDirectory() { std::filesystem::create_directories(name_.path()); }
+  ~TempDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(name_.path(), ignored);
+  }
+  std::string operator/(const std::string& file) const { return (name_.path() / file).string(); }
+  // The names of the directory's entries, sorted.
+  std::vector<std::string> entries() const;
+
+ private:
+  TempFile name_{""};
+};
+
+inline std::vector<std::string> TempDirectory::entries() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(name_.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace velkor::test
