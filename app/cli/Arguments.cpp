@@ -1,7 +1,5 @@
 #include "app/cli/Arguments.h"
 
-#include <cstring>
-
 namespace cli {
 namespace {
 
@@ -15,27 +13,27 @@ const OptionRule* findOption(const std::string& name, std::span<const OptionRule
   return nullptr;
 }
 
-// Takes the option at args[i] (and its value); false with the error set when it is not valid.
-bool takeOption(std::span<const std::string> args, size_t& i, std::span<const OptionRule> rules,
-                Arguments& parsed) {
+// Takes the option at args[i] (and its value); the usage error when it is not valid.
+std::string takeOption(std::span<const std::string> args, size_t& i,
+                       std::span<const OptionRule> rules, Arguments& parsed) {
   const std::string& arg = args[i];
   const size_t equals = arg.find('=');
   const std::string name = arg.substr(0, equals);
   const OptionRule* rule = findOption(name, rules);
-  if (rule == nullptr) {
-    parsed.error = "unknown option '" + name + "'";
-  } else if (rule->valueName == nullptr && equals != std::string::npos) {
-    parsed.error = "option '" + name + "' takes no value";
-  } else if (rule->valueName == nullptr) {
+  if (rule == nullptr) return "unknown option '" + name + "'";
+  if (rule->valueName == nullptr && equals != std::string::npos) {
+    return "option '" + name + "' takes no value";
+  }
+  if (rule->valueName == nullptr) {
     parsed.options[rule->name] = "";
   } else if (equals != std::string::npos) {
     parsed.options[rule->name] = arg.substr(equals + 1);
   } else if (i + 1 < args.size()) {
     parsed.options[rule->name] = args[++i];
   } else {
-    parsed.error = "option '" + name + "' needs a value " + rule->valueName;
+    return "option '" + name + "' needs a value " + rule->valueName;
   }
-  return parsed.error.empty();
+  return {};
 }
 
 }  // namespace
@@ -48,7 +46,8 @@ Arguments parseArguments(std::span<const std::string> args, std::span<const Opti
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      if (!takeOption(args, i, rules, parsed)) break;
+      std::string error = takeOption(args, i, rules, parsed);
+      if (parsed.error.empty()) parsed.error = std::move(error);
     } else {
       parsed.positionals.push_back(arg);
     }

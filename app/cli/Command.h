@@ -14,6 +14,9 @@ struct Command {
   const char* summary;  // one line for the program's --help
   const char* help;     // the command's --help, from its usage line on
   std::span<const OptionRule> options;
+  // The positionals' names as the usage line gives them ("FILE.cas"), which a usage error
+  // names when one is missing; the last stands for any further ones.
+  std::span<const char* const> positionalNames;
   size_t minPositionals;
   size_t maxPositionals;
   // Runs the command with its parsed arguments; returns the exit code.

@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/cli/Command.h"
-#include "app/cli/ExitCodes.h"
+#include "app/cli/ErrorReport.h"
+#include "app/cli/HostSystem.h"
+#include "app/cli/OutputFile.h"
 #include "app/cli/Report.h"
 #include "firmware/ClassTable.h"
 #include "firmware/ConvertFirmwareFile.h"
@@ -19,7 +22,9 @@
 namespace cli {
 namespace {
 
+constexpr const char kContext[] = "velkorctl inspect";
 constexpr OptionRule kOptions[] = {{"--stream", "OUT"}, {"--json", nullptr}};
+constexpr const char* kPositionals[] = {"FILE.cas"};
 
 constexpr const char kHelp[] =
     " FILE.cas [--stream OUT] [--json]\n\n"
@@ -28,8 +33,10 @@ constexpr const char kHelp[] =
     "type, manufacturer code and hardware class, and the model and manufacturer it names.\n"
     "A rejected file shows the parser's own error text.\n\n"
     "Options:\n"
-    "  --stream OUT  also write the update stream (transfer line and image) to OUT;\n"
-    "                a rejected file leaves OUT untouched\n"
+    "  --stream OUT  also write the update stream (transfer line and image) to OUT. It is\n"
+    "                written to a new file beside OUT that takes OUT's place only when\n"
+    "                complete: a rejected file or a failed write leaves OUT untouched.\n"
+    "                A device or pipe named as OUT is written directly.\n"
     "  --json        one JSON object on standard output, errors included\n";
 
 // The last nonempty line of the progress log: the parser's error text on a rejection.
@@ -53,90 +60,94 @@ void addIdentity(Report& report, uint16_t code) {
   const int type = firmware::deviceTypeOf(code);
   const int manufacturer = firmware::manufacturerCodeOf(code);
   const firmware::FirmwareNames names = firmware::lookupFirmwareNames(type, manufacturer);
-  char code8[8];
-  std::snprintf(code8, sizeof code8, "0x%02x", static_cast<unsigned>(manufacturer));
-  std::string shown = code8;
-  if (manufacturer > 0x20 && manufacturer < 0x7F) shown += std::string(" '") + char(manufacturer) + "'";
-  report.text("identityCode", "identity code", hex16(code))
+  std::string shown = hexText(static_cast<uint32_t>(manufacturer), 2);
+  if (manufacturer > 0x20 && manufacturer < 0x7F) {
+    shown += std::string(" '") + char(manufacturer) + "'";
+  }
+  report.hex("identityCode", "identity code", code, 4)
       .number("deviceType", "device type", type)
-      .text("manufacturerCode", "", code8)
+      .hex("manufacturerCode", "", static_cast<uint32_t>(manufacturer), 2)
       .text("", "manufacturer code", shown)
       .number("hardwareClass", "hardware class", firmware::hardwareClass(type))
       .text("model", "model", names.model)
       .text("manufacturer", "manufacturer", names.manufacturer);
 }
 
-// Fails the command: the error as JSON, or on the error stream as "FILE: text" when it is
-// the parser's.
-int fail(Report& report, const std::string& error, int exitCode, bool json,
-         const Console& console, const std::string& shownPrefix = {}) {
-  report.flag("accepted", "", false).text("error", "", error).number("exitCode", "", exitCode);
-  if (json) report.writeJson(console.out);
-  else console.err << shownPrefix << error << '\n';
-  return exitCode;
+// A named file and the system's reason for the last failed call on it, for the technician to
+// act on.
+std::string reason(const std::string& path, int error) {
+  return utf8FromSystem(path) + ": " + std::strerror(error);
 }
 
-// The system's reason for the last failed call, so that a technician can act on it.
-std::string reason(const std::string& path) { return path + ": " + std::strerror(errno); }
-
-// Writes the update stream of an accepted file to OUT; kExitOk, or the exit code with the error
-// text. A regular OUT is removed when the write fails, so that no stream cut short is left
-// behind; a device or pipe named as OUT stays.
-int writeStream(std::FILE* in, const std::string& outPath, std::string& error) {
-  firmware::UniqueFile out = firmware::openFile(outPath.c_str(), "wb");
-  if (!out) {
-    error = "Could not open stream file\n" + reason(outPath);
-    return kExitFileError;
-  }
-  char log[1024] = "";
-  std::rewind(in);
-  const int code = firmware::convertFirmwareFile(in, out.get(), log, sizeof log);
-  if (code >= 0) return kExitOk;
-  error = lastLine(log);
-  if (std::ferror(out.get()) != 0) error += "\n" + reason(outPath);
-  out.reset();
+bool overwritesInput(const std::string& path, const std::string& outPath) {
   std::error_code ignored;
-  if (std::filesystem::is_regular_file(outPath, ignored)) std::filesystem::remove(outPath, ignored);
-  return kExitFailed;
+  return std::filesystem::equivalent(path, outPath, ignored);
+}
+
+// What the conversion came to: the exit code, and the error text when it failed.
+struct Outcome {
+  ExitCode code;
+  std::string message;
+};
+
+// Converts the open file once, writing its update stream into stream (the file named
+// streamPath) when there is one; the summary, and on acceptance the identity, go to the report.
+Outcome convert(std::FILE* in, const std::string& path, OutputFile* stream,
+                const std::string& streamPath, Report& report) {
+  char log[1024] = "";
+  firmware::FirmwareSummary summary{};
+  const int code = firmware::convertFirmwareFile(in, stream ? stream->file() : nullptr, log,
+                                                 sizeof log, &summary);
+  const int writeError = errno;
+  addSummary(report, summary);
+  if (code < 0 && stream != nullptr && std::ferror(stream->file()) != 0) {
+    return {kExitFailed, utf8FromSystem(streamPath) + ": " + lastLine(log) + " (" +
+                             std::strerror(writeError) + ")"};
+  }
+  if (code < 0) return {kExitFailed, utf8FromSystem(path) + ": " + lastLine(log)};
+  if (stream != nullptr) {
+    if (const int error = stream->commit(); error != 0) {
+      return {kExitFileError, "Could not write stream file: " + reason(streamPath, error)};
+    }
+  }
+  report.flag("accepted", "", true).hex("checksum", "checksum", summary.checksum, 8);
+  addIdentity(report, static_cast<uint16_t>(code));
+  return {kExitOk, {}};
 }
 
 int inspect(const Arguments& args, const Console& console) {
   const std::string& path = args.positionals[0];
-  const bool json = args.has("--json");
+  const bool streams = args.has("--stream");
+  const std::string streamPath = streams ? args.value("--stream") : std::string();
   Report report;
-  report.text("file", "firmware file", path);
-  firmware::UniqueFile in = firmware::openFile(path.c_str(), "rb");
-  if (!in) {
-    return fail(report, "Could not open firmware update file\n" + reason(path), kExitFileError,
-                json, console);
+  report.text("file", "firmware file", utf8FromSystem(path));
+  const auto fail = [&](ExitCode code, const std::string& message) {
+    report.flag("accepted", "", false);
+    return reportError(console, args.has("--json"), kContext, code, message, report);
+  };
+  if (streams && overwritesInput(path, streamPath)) {
+    return fail(kExitUsage, "the stream must not overwrite " + utf8FromSystem(path));
   }
-  char log[1024] = "";
-  firmware::FirmwareSummary summary{};
-  const int code = firmware::convertFirmwareFile(in.get(), nullptr, log, sizeof log, &summary);
-  addSummary(report, summary);
-  if (code < 0) return fail(report, lastLine(log), kExitFailed, json, console, path + ": ");
-  if (args.has("--stream")) {
-    const std::string& outPath = args.value("--stream");
-    std::error_code ignored;
-    if (std::filesystem::equivalent(path, outPath, ignored)) {
-      return fail(report, "the stream must not overwrite " + path, kExitUsage, json, console);
-    }
-    std::string error;
-    if (const int exitCode = writeStream(in.get(), outPath, error); exitCode != kExitOk) {
-      return fail(report, error, exitCode, json, console);
-    }
+  const firmware::UniqueFile in = firmware::openFile(path.c_str(), "rb");
+  if (!in)
+    return fail(kExitFileError, "Could not open firmware update file: " + reason(path, errno));
+  std::optional<OutputFile> stream;
+  if (streams && stream.emplace(streamPath).file() == nullptr) {
+    return fail(kExitFileError,
+                "Could not open stream file: " + reason(streamPath, stream->error()));
   }
-  report.flag("accepted", "", true).text("checksum", "checksum", hex32(summary.checksum));
-  addIdentity(report, static_cast<uint16_t>(code));
-  if (args.has("--stream")) report.text("stream", "update stream", args.value("--stream"));
-  report.write(console.out, json);
+  const Outcome outcome = convert(in.get(), path, stream ? &*stream : nullptr, streamPath, report);
+  if (outcome.code != kExitOk) return fail(outcome.code, outcome.message);
+  if (streams) report.text("stream", "update stream", utf8FromSystem(streamPath));
+  report.write(console.out, args.has("--json"));
   return kExitOk;
 }
 
 }  // namespace
 
 extern const Command kInspectCommand;
-const Command kInspectCommand{"inspect", "check a firmware update file (*.cas) offline",
-                              kHelp, kOptions, 1, 1, inspect};
+const Command kInspectCommand{
+    "inspect", "check a firmware update file (*.cas) offline", kHelp, kOptions, kPositionals, 1, 1,
+    inspect};
 
 }  // namespace cli

@@ -2,27 +2,51 @@
 
 #include <cstdio>
 
+#include "app/cli/Utf8.h"
+
 namespace cli {
+namespace {
+
+// The escape of one ASCII character, or null when it stands as it is.
+const char* shortEscape(char c) {
+  switch (c) {
+    case '"':
+      return "\\\"";
+    case '\\':
+      return "\\\\";
+    case '\n':
+      return "\\n";
+    case '\r':
+      return "\\r";
+    case '\t':
+      return "\\t";
+    default:
+      return nullptr;
+  }
+}
+
+void appendByteEscape(std::string& json, unsigned char byte) {
+  char escaped[8];
+  std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+  json += escaped;
+}
+
+}  // namespace
 
 std::string jsonString(std::string_view text) {
   std::string json = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': json += "\\\""; break;
-      case '\\': json += "\\\\"; break;
-      case '\n': json += "\\n"; break;
-      case '\r': json += "\\r"; break;
-      case '\t': json += "\\t"; break;
-      default:
-        if (byte < 0x20 || byte >= 0x7F) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-          json += escaped;
-        } else {
-          json += c;
-        }
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const size_t length = utf8SequenceLength(text, i);
+    if (const char* escape = shortEscape(text[i])) {
+      json += escape;
+    } else if (length == 0 || byte < 0x20 || byte == 0x7F) {
+      appendByteEscape(json, byte);
+    } else {
+      json.append(text, i, length);
     }
+    i += length == 0 ? 1 : length;
   }
   return json + "\"";
 }
@@ -43,6 +67,10 @@ JsonObject& JsonObject::add(std::string_view key, int64_t value) {
 
 JsonObject& JsonObject::add(std::string_view key, bool value) {
   return addRaw(key, value ? "true" : "false");
+}
+
+JsonObject& JsonObject::add(std::string_view key, const JsonObject& value) {
+  return addRaw(key, value.text());
 }
 
 }  // namespace cli

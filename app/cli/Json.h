@@ -7,16 +7,21 @@
 
 namespace cli {
 
-// The text as a JSON string literal, quotes included. Control characters and bytes from 0x80
-// up (firmware headers are not UTF-8) are written as \u00XX, so the output is plain ASCII.
+// The text as a JSON string literal, quotes included. Well-formed UTF-8 goes through as it is.
+// Besides \" \\ \n \r \t, every other control character and every byte that is not part of
+// well-formed UTF-8 (firmware headers and device replies need not be text) is written as
+// \u00XX, which therefore always stands for the one byte XX.
 std::string jsonString(std::string_view text);
 
 class JsonObject {
  public:
   JsonObject& add(std::string_view key, std::string_view value);
-  JsonObject& add(std::string_view key, const char* value) { return add(key, std::string_view(value)); }
+  JsonObject& add(std::string_view key, const char* value) {
+    return add(key, std::string_view(value));
+  }
   JsonObject& add(std::string_view key, int64_t value);
   JsonObject& add(std::string_view key, bool value);
+  JsonObject& add(std::string_view key, const JsonObject& value);
   // The object's text: {"key":value,...}
   std::string text() const { return "{" + members_ + "}"; }
 

@@ -19,9 +19,9 @@ constexpr const char kHelp[] =
 
 int models(const Arguments& args, const Console& console) {
   Report()
-      .text("vendorId", "vendor ID", hex16(usb::kVendorId))
-      .text("legacyVendorId", "legacy vendor ID", hex16(usb::kLegacyVendorId))
-      .text("legacyProductId", "legacy product ID", hex16(usb::kLegacyProductId))
+      .hex("vendorId", "vendor ID", usb::kVendorId, 4)
+      .hex("legacyVendorId", "legacy vendor ID", usb::kLegacyVendorId, 4)
+      .hex("legacyProductId", "legacy product ID", usb::kLegacyProductId, 4)
       .write(console.out, args.has("--json"));
   return kExitOk;
 }
@@ -29,7 +29,7 @@ int models(const Arguments& args, const Console& console) {
 }  // namespace
 
 extern const Command kModelsCommand;
-const Command kModelsCommand{"models", "the USB identifiers the system looks for", kHelp,
-                             kOptions, 0, 0, models};
+const Command kModelsCommand{
+    "models", "the USB identifiers the system looks for", kHelp, kOptions, {}, 0, 0, models};
 
 }  // namespace cli

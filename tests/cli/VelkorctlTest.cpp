@@ -1,39 +1,13 @@
 // velkorctl end to end, in process: command lines in, output and exit codes out.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "app/cli/Command.h"
 #include "app/cli/Json.h"
-#include "app/cli/Velkorctl.h"
-#include "tests/support/SampleFirmware.h"
+#include "tests/cli/RunVelkorctl.h"
 #include "usb/UsbIdentifiers.h"
 
 namespace velkor::test {
 namespace {
-
-struct Outcome {
-  int exit;
-  std::string out;
-  std::string err;
-};
-
-Outcome velkorctl(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int exit = cli::runVelkorctl(args, {out, err});
-  return {exit, out.str(), err.str()};
-}
-
-// A "PALL" image of constant bytes 0x22 but for the marker, the descriptor and the text, so
-// that its checksum (0x22235354) could be worked out independently.
-SampleFirmware selvara() {
-  SampleFirmware s;
-  s.fill = 0x22;
-  s.descriptor = Descriptor::PatternB;
-  s.productId = 0x4C01;
-  s.texts = {"MDL:Selvara 2;"};
-  return s;
-}
 
 class Inspect : public testing::Test {
  protected:
@@ -48,8 +22,10 @@ TEST_F(Inspect, AcceptedFileAsJson) {
   EXPECT_EQ(r.out, "{\"file\":" + cli::jsonString(file.string()) +
                        ",\"section\":\"PALL\",\"title\":\"PALL sample firmware\","
                        "\"headerText\":\"PALL sample firmware\",\"dataBytes\":131072,"
-                       "\"accepted\":true,\"checksum\":\"0x22235354\",\"identityCode\":\"0x6c01\","
-                       "\"deviceType\":1,\"manufacturerCode\":\"0x6c\",\"hardwareClass\":1,"
+                       "\"accepted\":true,\"checksum\":\"0x22235354\",\"checksumValue\":572740436,"
+                       "\"identityCode\":\"0x6c01\",\"identityCodeValue\":27649,\"deviceType\":1,"
+                       "\"manufacturerCode\":\"0x6c\",\"manufacturerCodeValue\":108,"
+                       "\"hardwareClass\":1,"
                        "\"model\":\"Selvara 2\",\"manufacturer\":\"Lindqvar\"}\n");
 }
 
@@ -80,14 +56,17 @@ TEST_F(Inspect, RejectedFileGivesTheParsersTextAndLeavesTheStreamFileAlone) {
   const Outcome r = velkorctl({"inspect", file.string(), "--stream=" + stream.string()});
   EXPECT_EQ(r.exit, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, file.string() + ": Error: Number of bytes in data file is uneven: 131073 .\n");
+  EXPECT_EQ(r.err, "velkorctl inspect: " + file.string() +
+                       ": Error: Number of bytes in data file is uneven: 131073 .\n");
   EXPECT_EQ(readWholeFile(stream.path()), buildSampleFirmware(selvara()));
 
   const Outcome j = velkorctl({"inspect", file.string(), "--json"});
   EXPECT_EQ(j.exit, 1);
   EXPECT_EQ(j.err, "");
-  EXPECT_NE(j.out.find(",\"accepted\":false,\"error\":\"Error: Number of bytes in data file is "
-                       "uneven: 131073 .\",\"exitCode\":1}\n"),
+  const std::string message =
+      file.string() + ": Error: Number of bytes in data file is uneven: 131073 .";
+  EXPECT_NE(j.out.find(",\"accepted\":false,\"error\":{\"code\":1,\"message\":" +
+                       cli::jsonString(message) + "},\"exitCode\":1}\n"),
             std::string::npos)
       << j.out;
 }
@@ -95,7 +74,9 @@ TEST_F(Inspect, RejectedFileGivesTheParsersTextAndLeavesTheStreamFileAlone) {
 TEST_F(Inspect, MissingFileOrStreamOverTheInputAreRefused) {
   const Outcome missing = velkorctl({"inspect", file.string() + ".none", "--json"});
   EXPECT_EQ(missing.exit, 3);
-  EXPECT_NE(missing.out.find("\"error\":\"Could not open firmware update file\\n"), std::string::npos);
+  EXPECT_NE(missing.out.find("\"error\":{\"code\":3,\"message\":\"Could not open firmware update "
+                             "file: "),
+            std::string::npos);
   EXPECT_NE(missing.out.find(".none: "), std::string::npos) << missing.out;  // and why
   const Outcome over = velkorctl({"inspect", file.string(), "--stream", file.string()});
   EXPECT_EQ(over.exit, 2);
@@ -106,13 +87,13 @@ TEST_F(Inspect, StreamThatCannotBeOpenedOrWrittenIsReportedWithTheReason) {
   const std::string directory = std::filesystem::temp_directory_path().string();
   const Outcome unopened = velkorctl({"inspect", file.string(), "--stream", directory});
   EXPECT_EQ(unopened.exit, 3);
-  EXPECT_NE(unopened.err.find("Could not open stream file\n" + directory + ": "), std::string::npos)
+  EXPECT_NE(unopened.err.find("Could not open stream file: " + directory + ": "), std::string::npos)
       << unopened.err;
 #ifndef _WIN32
   // A full device takes the open but not the bytes; it is no stream file to remove afterwards.
   const Outcome full = velkorctl({"inspect", file.string(), "--stream", "/dev/full"});
   EXPECT_EQ(full.exit, 1);
-  EXPECT_NE(full.err.find("Error: Update stream could not be written.\n/dev/full: "),
+  EXPECT_NE(full.err.find("/dev/full: Error: Update stream could not be written. ("),
             std::string::npos)
       << full.err;
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));
@@ -121,8 +102,12 @@ TEST_F(Inspect, StreamThatCannotBeOpenedOrWrittenIsReportedWithTheReason) {
 
 TEST(VelkorctlUsage, ErrorsExitWith2AndPointToHelp) {
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{}, {"frob"}, {"inspect"}, {"inspect", "a", "b"},
-                                             {"inspect", "a", "--strem", "x"}, {"inspect", "a", "--stream"},
+       std::vector<std::vector<std::string>>{{},
+                                             {"frob"},
+                                             {"inspect"},
+                                             {"inspect", "a", "b"},
+                                             {"inspect", "a", "--strem", "x"},
+                                             {"inspect", "a", "--stream"},
                                              {"models", "--json=1"}}) {
     const Outcome r = velkorctl(args);
     EXPECT_EQ(r.exit, 2) << testing::PrintToString(args);
@@ -130,7 +115,7 @@ TEST(VelkorctlUsage, ErrorsExitWith2AndPointToHelp) {
   }
   const Outcome json = velkorctl({"inspect", "--json"});
   EXPECT_EQ(json.exit, 2);
-  EXPECT_EQ(json.out, "{\"error\":\"missing argument\",\"exitCode\":2}\n");
+  EXPECT_EQ(json.out, "{\"error\":{\"code\":2,\"message\":\"missing FILE.cas\"},\"exitCode\":2}\n");
 }
 
 TEST(VelkorctlHelp, ListsEveryCommandAndTheExitCodes) {
@@ -151,10 +136,13 @@ TEST(VelkorctlHelp, ListsEveryCommandAndTheExitCodes) {
 
 TEST(VelkorctlModels, ShowsTheIdentifiersHeaderValues) {
   const Outcome r = velkorctl({"models", "--json"});
-  char expected[128];
+  char expected[192];
   std::snprintf(expected, sizeof expected,
-                "{\"vendorId\":\"0x%04x\",\"legacyVendorId\":\"0x%04x\",\"legacyProductId\":\"0x%04x\"}\n",
-                usb::kVendorId, usb::kLegacyVendorId, usb::kLegacyProductId);
+                "{\"vendorId\":\"0x%04x\",\"vendorIdValue\":%d,"
+                "\"legacyVendorId\":\"0x%04x\",\"legacyVendorIdValue\":%d,"
+                "\"legacyProductId\":\"0x%04x\",\"legacyProductIdValue\":%d}\n",
+                usb::kVendorId, usb::kVendorId, usb::kLegacyVendorId, usb::kLegacyVendorId,
+                usb::kLegacyProductId, usb::kLegacyProductId);
   EXPECT_EQ(r.exit, 0);
   EXPECT_EQ(r.out, expected);
 }
