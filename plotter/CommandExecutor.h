@@ -11,12 +11,15 @@ namespace plotter {
 
 // plotterRow: the plotter's index in the plotter list. For a row that appends an argument, text
 // carries it in; for a row that expects a reply, text becomes the reply's bytes on success
-// (exactly those received; zero bytes stay part of it) and is left unchanged on failure.
+// (exactly those received; zero bytes stay part of it) and is left unchanged on failure. A pipe
+// reply is at most 236 bytes (a longer announced length is refused, the payload left unread), a
+// vendor request's reply at most 512. A row without reply succeeds only when all its bytes were
+// written.
 // Lower-cases the record's instance text in place, as the match against interface paths needs.
 bool executeCommand(int16_t plotterRow, int32_t code, std::string& text);
 
 // Discards replies the plotter still holds (escape-table plotters only): "Dummy Command" again
-// and again until no complete reply comes.
+// and again until no complete reply comes, at most 64 times.
 void drainReplies(int16_t plotterRow);
 
 }  // namespace plotter

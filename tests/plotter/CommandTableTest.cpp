@@ -37,33 +37,5 @@ TEST(CommandTableTest, EditionCodesNameTheirRowsInBothTables) {
   EXPECT_EQ(commandTable(kVendorRequest, Edition::UpdateOnly).size(), 14u);
 }
 
-TEST(CommandTableTest, VendorRequestLettersAreZeroPaddedToThreeBytes) {
-  const plotter::CommandEntry* serial =
-      findCommand(commandTable(kVendorRequest, Edition::Full), plotter::kGetSerialNumber);
-  ASSERT_NE(serial, nullptr);
-  EXPECT_EQ(std::string(serial->bytes, 3), std::string("S:\0", 3));
-  EXPECT_EQ(serial->length, 3);
-  EXPECT_EQ(serial->method, plotter::VendorGet);
-  const plotter::CommandEntry* mode =
-      findCommand(commandTable(kVendorRequest, Edition::UpdateOnly), 11);
-  ASSERT_NE(mode, nullptr);
-  EXPECT_EQ(std::string(mode->bytes), "S=:");
-  EXPECT_EQ(mode->length, 3);
-}
-
-TEST(CommandTableTest, FirmwareUpdateAndSetSerialTravelOnThePipeInBothTables) {
-  for (int16_t selector : {kEscape, kVendorRequest}) {
-    auto table = commandTable(selector, Edition::Full);
-    const plotter::CommandEntry* update = findCommand(table, plotter::kFirmwareUpdate);
-    const plotter::CommandEntry* serial = findCommand(table, 11);
-    ASSERT_NE(update, nullptr);
-    ASSERT_NE(serial, nullptr);
-    EXPECT_EQ(update->method, plotter::PipeExchange);
-    EXPECT_EQ(std::string(update->bytes, 5), std::string("\x1b.DL\0", 5));
-    EXPECT_EQ(serial->method, plotter::PipeExchange);
-    EXPECT_EQ(serial->appendsArgument, 1);
-  }
-}
-
 }  // namespace
 }  // namespace velkor::test

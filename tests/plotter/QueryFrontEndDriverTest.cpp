@@ -24,16 +24,6 @@ TEST_F(QueryFrontEndDriverTest, ReplyIsCutAtItsCarriageReturnAndCountedWhole) {
   EXPECT_NE(linkDevice(), nullptr) << "the link stays open after the query";
 }
 
-TEST_F(QueryFrontEndDriverTest, WholeQueryTextIsSentAndTheLinkOpensOnDemand) {
-  sim::VirtualPlotter& plotter = plugIn();
-  plotter.state.replies["4;"] = "Vise 80";
-  addRecord(discovery::kConnectionDriver);
-  char out[kFixturesSize];
-  std::memset(out, 'x', sizeof out);
-  EXPECT_EQ(queryFixtures(out), 7);
-  EXPECT_STREQ(out, "Vise 80");
-}
-
 TEST_F(QueryFrontEndDriverTest, SmallCapacitiesNeverOverrun) {
   sim::VirtualPlotter& plotter = plugIn();
   plotter.state.replies["6"] = std::string(300, 'F');
@@ -49,6 +39,7 @@ TEST_F(QueryFrontEndDriverTest, SmallCapacitiesNeverOverrun) {
   }
 }
 
+// The whole query text goes out: the plotter answers "4;", not "4".
 TEST_F(QueryFrontEndDriverTest, LongFixturesReplyStaysTerminatedInItsBuffer) {
   sim::VirtualPlotter& plotter = plugIn();
   plotter.state.replies["4;"] = std::string(250, 'V');
@@ -59,19 +50,14 @@ TEST_F(QueryFrontEndDriverTest, LongFixturesReplyStaysTerminatedInItsBuffer) {
   EXPECT_EQ(strnlen(out, sizeof out), size_t(kFixturesSize - 1));
 }
 
-TEST_F(QueryFrontEndDriverTest, NoPlotterForTheLinkGivesItsErrorAndLeavesTheBuffer) {
+TEST_F(QueryFrontEndDriverTest, NoLinkLeavesTheBufferAndAFailedQueryEmptiesIt) {
   addRecord(discovery::kConnectionDriver);
   char reply[16] = "unchanged";
   EXPECT_EQ(queryPlotter("5", reply, sizeof reply), kLinkFailed);
   EXPECT_STREQ(reply, "unchanged") << "the link's error comes back before anything is asked";
-}
-
-TEST_F(QueryFrontEndDriverTest, FailedTransferLeavesAnEmptyString) {
   sim::VirtualPlotter& plotter = plugIn();
-  addRecord(discovery::kConnectionDriver);
   ASSERT_EQ(openPlotterLink(), 0);
   plotter.unplug();
-  char reply[16] = "unchanged";
   EXPECT_EQ(queryPlotter("5", reply, sizeof reply), -4);
   EXPECT_STREQ(reply, "");
 }
