@@ -19,7 +19,8 @@ struct Command {
   std::span<const char* const> positionalNames;
   size_t minPositionals;
   size_t maxPositionals;
-  // Runs the command with its parsed arguments; returns the exit code.
+  // Runs the command with its parsed arguments; returns the exit code. A failure is reported
+  // through reportError (ErrorReport.h), whose code says which kind it is.
   int (*run)(const Arguments& args, const Console& console);
 };
 

@@ -2,7 +2,9 @@
 //   text  "CONTEXT: MESSAGE" as one line on the error stream; a usage error adds a second line
 //         "Try 'CONTEXT --help'."
 //   JSON  {...,"error":{"code":N,"message":"MESSAGE"},"exitCode":N} on standard output, where
-//         ... are the fields of the report the command had made so far (none for a usage error)
+//         ... are the fields of the report the command had made so far (none when the command
+//         line did not parse); exitCode repeats the code for scripts written before "error"
+//         became an object
 // CONTEXT is "velkorctl" or "velkorctl COMMAND". The code is the exit code and says which kind
 // of failure it is (ExitCodes.h): kExitUsage when the command line is wrong, kExitFileError when
 // a named file does not open or cannot be created, kExitFailed for every other failure.

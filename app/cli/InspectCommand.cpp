@@ -129,8 +129,9 @@ int inspect(const Arguments& args, const Console& console) {
     return fail(kExitUsage, "the stream must not overwrite " + utf8FromSystem(path));
   }
   const firmware::UniqueFile in = firmware::openFile(path.c_str(), "rb");
-  if (!in)
+  if (!in) {
     return fail(kExitFileError, "Could not open firmware update file: " + reason(path, errno));
+  }
   std::optional<OutputFile> stream;
   if (streams && stream.emplace(streamPath).file() == nullptr) {
     return fail(kExitFileError,

@@ -52,8 +52,9 @@ std::string commandError(const std::string& first) {
 std::string positionalError(const Command& command, const Arguments& parsed) {
   const size_t count = parsed.positionals.size();
   if (count < command.minPositionals) {
-    const size_t last = command.positionalNames.size() - 1;
-    return std::string("missing ") + command.positionalNames[std::min(count, last)];
+    const std::span<const char* const> names = command.positionalNames;
+    if (names.empty()) return "missing argument";
+    return std::string("missing ") + names[std::min(count, names.size() - 1)];
   }
   if (count > command.maxPositionals) {
     return "unexpected argument '" + utf8FromSystem(parsed.positionals[command.maxPositionals]) +
