@@ -4,12 +4,17 @@
 
 namespace cli {
 
+extern const Command kInfoCommand;
 extern const Command kInspectCommand;
+extern const Command kListCommand;
 extern const Command kModelsCommand;
+extern const Command kSerialCommand;
+extern const Command kWorldCommand;
 
 namespace {
 // Listed in this order in --help.
-constexpr const Command* kCommands[] = {&kInspectCommand, &kModelsCommand};
+constexpr const Command* kCommands[] = {&kListCommand,    &kInfoCommand,  &kSerialCommand,
+                                        &kInspectCommand, &kModelsCommand, &kWorldCommand};
 }  // namespace
 
 std::span<const Command* const> commandTable() { return kCommands; }

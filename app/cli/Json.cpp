@@ -73,4 +73,13 @@ JsonObject& JsonObject::add(std::string_view key, const JsonObject& value) {
   return addRaw(key, value.text());
 }
 
+JsonObject& JsonObject::add(std::string_view key, const std::vector<JsonObject>& values) {
+  std::string array = "[";
+  for (const JsonObject& value : values) {
+    if (array.size() > 1) array += ",";
+    array += value.text();
+  }
+  return addRaw(key, array + "]");
+}
+
 }  // namespace cli

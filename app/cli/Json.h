@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cli {
 
@@ -22,6 +23,8 @@ class JsonObject {
   JsonObject& add(std::string_view key, int64_t value);
   JsonObject& add(std::string_view key, bool value);
   JsonObject& add(std::string_view key, const JsonObject& value);
+  // An array of objects: [{...},{...}]
+  JsonObject& add(std::string_view key, const std::vector<JsonObject>& values);
   // The object's text: {"key":value,...}
   std::string text() const { return "{" + members_ + "}"; }
 

@@ -1,6 +1,10 @@
 // velkorctl end to end, in process: command lines in, output and exit codes out.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 #include "app/cli/Command.h"
 #include "app/cli/Json.h"
 #include "tests/cli/RunVelkorctl.h"
@@ -134,17 +138,21 @@ TEST(VelkorctlHelp, ListsEveryCommandAndTheExitCodes) {
   EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(version.out[10])));
 }
 
-TEST(VelkorctlModels, ShowsTheIdentifiersHeaderValues) {
+TEST(VelkorctlModels, ShowsTheIdentifiersAndEveryModelRow) {
   const Outcome r = velkorctl({"models", "--json"});
   char expected[192];
   std::snprintf(expected, sizeof expected,
                 "{\"vendorId\":\"0x%04x\",\"vendorIdValue\":%d,"
                 "\"legacyVendorId\":\"0x%04x\",\"legacyVendorIdValue\":%d,"
-                "\"legacyProductId\":\"0x%04x\",\"legacyProductIdValue\":%d}\n",
+                "\"legacyProductId\":\"0x%04x\",\"legacyProductIdValue\":%d,\"models\":[",
                 usb::kVendorId, usb::kVendorId, usb::kLegacyVendorId, usb::kLegacyVendorId,
                 usb::kLegacyProductId, usb::kLegacyProductId);
   EXPECT_EQ(r.exit, 0);
-  EXPECT_EQ(r.out, expected);
+  EXPECT_EQ(r.out.substr(0, std::strlen(expected)), expected);
+  EXPECT_NE(r.out.find("{\"row\":50,\"vendorId\":11898,\"productId\":21505,"
+                       "\"hardwareId\":\"TessarineTessa_300B31ca\",\"commandTable\":0,"
+                       "\"sizeClass\":0,\"kind\":0,\"brand\":8}]}"),
+            std::string::npos);
 }
 
 TEST(JsonString, EscapesQuotesBackslashesControlAndHighBytes) {

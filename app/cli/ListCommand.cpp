@@ -1,0 +1,101 @@
+// velkorctl list: discovers the attached plotters as the dialog's refresh does and lists them.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/Command.h"
+#include "app/cli/ErrorReport.h"
+#include "app/cli/PlotterMachine.h"
+#include "app/cli/RecordText.h"
+#include "app/cli/Report.h"
+#include "discovery/DiscoverPlotters.h"
+
+namespace cli {
+namespace {
+
+constexpr const char kContext[] = "velkorctl list";
+constexpr OptionRule kOptions[] = {kWorldOption, kEditionOption, {"--json", nullptr}};
+
+constexpr const char kHelp[] =
+    " [--world FILE] [--edition EDITION] [--json]\n\n"
+    "Finds the attached plotters, on the vendor driver and behind print queues, and lists\n"
+    "them in list order: index, name, connection, size class, kind, brand, where it is\n"
+    "reached (link place, or queue port) and serial number. When none is found it says what\n"
+    "discovery saw.\n\n"
+    "Options:\n" VELKORCTL_PLOTTER_OPTIONS_HELP
+    "  --json             {\"plotters\":[{every field of the record}],\"discovery\":{...}}\n";
+
+std::string where(const discovery::PlotterRecord& r) {
+  if (r.connection == discovery::kConnectionDriver) {
+    return "link place " + std::to_string(r.linkPlace);
+  }
+  return "port " + fieldText(r.port);
+}
+
+void writeLine(std::ostream& out, int index, const discovery::PlotterRecord& r) {
+  char line[512];
+  std::snprintf(line, sizeof line, "%-3d %-24s %-9s size %-3d %-9s brand %-4d %-16s", index,
+                printable(fieldText(r.name)).c_str(), connectionName(r.connection).c_str(),
+                r.sizeClass, kindName(r.kind).c_str(), r.brand, printable(where(r)).c_str());
+  std::string text = line;
+  if (r.serial[0] != '\0') text += " serial " + printable(fieldText(r.serial));
+  out << text.substr(0, text.find_last_not_of(' ') + 1) << '\n';
+}
+
+// Why the list is empty, as far as discovery can tell.
+std::string emptyListReason(const discovery::DiscoveryNotes& notes) {
+  std::string driver = notes.driverPlotters == 0
+                           ? "no device of the vendor driver"
+                           : std::to_string(notes.driverPlotters) +
+                                 " vendor-driver device(s), none identified";
+  std::string queues;
+  if (notes.queues == 0) {
+    queues = "no print queue";
+  } else if (notes.queuesOfKnownModel == 0) {
+    queues = std::to_string(notes.queues) + " print queue(s), none of a known model";
+  } else {
+    queues = std::to_string(notes.queuesOfKnownModel) + " queue(s) of a known model";
+    if (notes.queuesNotAnswering > 0) {
+      queues += ", " + std::to_string(notes.queuesNotAnswering) +
+                " whose plotter did not answer (switched off?)";
+    }
+  }
+  return "No plotters detected: " + driver + "; " + queues + ".";
+}
+
+JsonObject notesJson(const discovery::DiscoveryNotes& notes) {
+  return JsonObject()
+      .add("driverDevices", int64_t{notes.driverPlotters})
+      .add("queues", int64_t{notes.queues})
+      .add("queuesOfKnownModel", int64_t{notes.queuesOfKnownModel})
+      .add("queuesNotAnswering", int64_t{notes.queuesNotAnswering});
+}
+
+int list(const Arguments& args, const Console& console) {
+  const bool json = args.has("--json");
+  ExitCode code = kExitOk;
+  std::string error;
+  std::unique_ptr<PlotterMachine> machine = PlotterMachine::open(args, &code, &error);
+  if (!machine) return reportError(console, json, kContext, code, error);
+  discovery::DiscoveryNotes notes;
+  const int count = discovery::discoverPlotters(&notes);
+  const discovery::PlotterList& plotters = discovery::plotterList();
+  if (json) {
+    std::vector<JsonObject> records;
+    for (int i = 0; i < count; ++i) records.push_back(recordJson(i, plotters.records[i]));
+    console.out << JsonObject().add("plotters", records).add("discovery", notesJson(notes)).text()
+                << '\n';
+    return kExitOk;
+  }
+  if (count == 0) console.out << emptyListReason(notes) << '\n';
+  for (int i = 0; i < count; ++i) writeLine(console.out, i, plotters.records[i]);
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kListCommand;
+const Command kListCommand{
+    "list", "the attached plotters, as discovery finds them", kHelp, kOptions, {}, 0, 0, list};
+
+}  // namespace cli

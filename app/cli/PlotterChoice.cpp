@@ -1,0 +1,31 @@
+#include "app/cli/PlotterChoice.h"
+
+#include <charconv>
+
+#include "discovery/PlotterRecord.h"
+
+namespace cli {
+
+int choosePlotter(const Arguments& args, ExitCode* code, std::string* error) {
+  int index = 0;
+  if (args.has("--plotter")) {
+    const std::string& text = args.value("--plotter");
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (status != std::errc() || end != text.data() + text.size() || index < 0) {
+      *code = kExitUsage;
+      *error = "--plotter takes a list index (0, 1, ...), not '" + text + "'";
+      return -1;
+    }
+  }
+  const int count = discovery::plotterList().count;
+  if (index >= count) {
+    *code = kExitFailed;
+    *error = count == 0 ? std::string("No plotters detected")
+                        : "no plotter " + std::to_string(index) + ": " + std::to_string(count) +
+                              " listed (velkorctl list shows them)";
+    return -1;
+  }
+  return index;
+}
+
+}  // namespace cli

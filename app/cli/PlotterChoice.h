@@ -1,0 +1,18 @@
+// The plotter a command works on: --plotter N, an index of the plotter list as velkorctl list
+// shows it (0 when not given), checked against the list that discovery just built.
+#pragma once
+
+#include <string>
+
+#include "app/cli/Arguments.h"
+#include "app/cli/ExitCodes.h"
+
+namespace cli {
+
+inline constexpr OptionRule kPlotterOption{"--plotter", "N"};
+
+// The index, or -1 with *code and *error saying why: a usage error for N that is no index, a
+// failure for an index that names no listed plotter.
+int choosePlotter(const Arguments& args, ExitCode* code, std::string* error);
+
+}  // namespace cli

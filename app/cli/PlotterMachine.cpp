@@ -1,0 +1,66 @@
+#include "app/cli/PlotterMachine.h"
+
+#include "discovery/Edition.h"
+#include "plotter/PlotterLink.h"
+#include "sim/DefaultWorld.h"
+#include "usb/UsbApi.h"
+
+namespace cli {
+namespace {
+
+#ifdef _WIN32
+constexpr bool kHasRealPlotters = true;
+#else
+constexpr bool kHasRealPlotters = false;
+#endif
+
+std::optional<discovery::Edition> editionNamed(const std::string& name) {
+  if (name == "full") return discovery::Edition::Full;
+  if (name == "update-only") return discovery::Edition::UpdateOnly;
+  return std::nullopt;
+}
+
+// The world the options name; null with *error when it cannot be had.
+std::unique_ptr<sim::World> worldNamed(const std::string& name, ExitCode* code,
+                                       std::string* error) {
+  std::unique_ptr<sim::World> world =
+      name == "default" ? sim::World::fromText(sim::defaultWorldText(), "default world", error)
+                        : sim::World::load(name, error);
+  // A world file that is there but wrong is a failure; one that does not open, a file error.
+  if (!world) *code = error->find(": cannot open: ") != std::string::npos ? kExitFileError
+                                                                            : kExitFailed;
+  return world;
+}
+
+}  // namespace
+
+std::unique_ptr<PlotterMachine> PlotterMachine::open(const Arguments& args, ExitCode* code,
+                                                     std::string* error) {
+  const std::string edition = args.has("--edition") ? args.value("--edition") : "full";
+  std::optional<discovery::Edition> chosen = editionNamed(edition);
+  if (!chosen) {
+    *code = kExitUsage;
+    *error = "unknown edition '" + edition + "' (full or update-only)";
+    return nullptr;
+  }
+  std::unique_ptr<sim::World> world;
+  if (args.has("--world") || !kHasRealPlotters) {
+    world = worldNamed(args.has("--world") ? args.value("--world") : "default", code, error);
+    if (!world) return nullptr;
+  }
+  discovery::setEdition(*chosen);
+  return std::unique_ptr<PlotterMachine>(new PlotterMachine(std::move(world)));
+}
+
+PlotterMachine::PlotterMachine(std::unique_ptr<sim::World> world) : world_(std::move(world)) {
+  if (world_) platform_.emplace(world_->machine());
+  usb::initUsbLibrary();
+}
+
+// The plotter link holds handles of this machine: it closes before the machine goes.
+PlotterMachine::~PlotterMachine() {
+  plotter::closePlotterLink();
+  plotter::selectLinkPlace(0);
+}
+
+}  // namespace cli

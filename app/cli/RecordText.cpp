@@ -1,0 +1,40 @@
+#include "app/cli/RecordText.h"
+
+#include <cstring>
+
+namespace cli {
+
+std::string connectionName(int16_t connection) {
+  switch (connection) {
+    case discovery::kConnectionDriver: return "driver";
+    case discovery::kConnectionPrinter: return "printer";
+    case discovery::kConnectionParallel: return "parallel";
+    default: return "other";
+  }
+}
+
+std::string kindName(int16_t kind) {
+  return kind == 1 ? "plotter" : kind == 2 ? "engraver" : "unknown";
+}
+
+std::string fieldText(const char (&field)[discovery::kRecordTextSize]) {
+  return std::string(field, strnlen(field, discovery::kRecordTextSize));
+}
+
+JsonObject recordJson(int index, const discovery::PlotterRecord& record) {
+  return JsonObject()
+      .add("index", int64_t{index})
+      .add("name", fieldText(record.name))
+      .add("port", fieldText(record.port))
+      .add("parentPrefix", fieldText(record.parentPrefix))
+      .add("serial", fieldText(record.serial))
+      .add("instance", fieldText(record.instanceText))
+      .add("sizeClass", int64_t{record.sizeClass})
+      .add("kind", int64_t{record.kind})
+      .add("brand", int64_t{record.brand})
+      .add("connection", int64_t{record.connection})
+      .add("modelRow", int64_t{record.modelRow})
+      .add("linkPlace", int64_t{record.linkPlace});
+}
+
+}  // namespace cli

@@ -1,0 +1,123 @@
+// velkorctl's plotter commands on simulated machines: the built-in world and worlds of the
+// test's own, written to files as a technician would.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "tests/cli/RunVelkorctl.h"
+
+namespace velkor::test {
+namespace {
+
+class PlotterCommandsTest : public ::testing::Test {
+ protected:
+  std::string world(const std::string& text) {
+    const std::string path = dir_ / "lab.world";
+    std::ofstream(path) << text;
+    return path;
+  }
+
+  TempDirectory dir_;
+};
+
+// A printer plotter whose model row asks nothing but its serial, behind one queue.
+constexpr const char kPrinterWorld[] =
+    "[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\nserial = 40123456\n"
+    "firmware = 1.14 A4\n[queue Bench]\nplotter = P1\nport = USB001\n"
+    "[plotter D1]\nconnection = driver\n";
+
+TEST_F(PlotterCommandsTest, ListShowsTheDefaultWorldInListOrder) {
+  const Outcome text = velkorctl({"list"});
+  EXPECT_EQ(text.exit, 0) << text.err;
+  EXPECT_NE(text.out.find("0   ZK200 A4"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("2   ZK2BS update mode        driver    size 99"), std::string::npos);
+  EXPECT_NE(text.out.find("port USB001      serial 41207735"), std::string::npos);
+  EXPECT_NE(text.out.find("5   Velkor P-Series LPT      parallel"), std::string::npos);
+  const Outcome json = velkorctl({"list", "--json"});
+  EXPECT_NE(json.out.find("{\"plotters\":[{\"index\":0,\"name\":\"ZK200 A4\",\"port\":\"\","
+                          "\"parentPrefix\":\"\",\"serial\":\"\",\"instance\":\"\","
+                          "\"sizeClass\":4,\"kind\":1,\"brand\":1,\"connection\":2,"
+                          "\"modelRow\":0,\"linkPlace\":0}"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(json.out.find("\"discovery\":{\"driverDevices\":3,\"queues\":4,"), std::string::npos);
+}
+
+TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {
+  // A world that is wrong says where, and lists nothing.
+  const Outcome r = velkorctl({"list", "--world", world(std::string(kPrinterWorld) + "online = no\n")});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("lab.world:11: online applies to printer plotters only"), std::string::npos)
+      << r.err;
+  const Outcome off = velkorctl(
+      {"list", "--world",
+       world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\nonline = no\n"
+             "[queue Bench]\nplotter = P1\nport = USB001\n[queue Other]\nport = USB009\n"
+             "hardware-id = NoSuchModel0000\n")});
+  EXPECT_EQ(off.exit, 0);
+  EXPECT_EQ(off.out,
+            "No plotters detected: no device of the vendor driver; 1 queue(s) of a known model, 1 "
+            "whose plotter did not answer (switched off?).\n");
+}
+
+TEST_F(PlotterCommandsTest, InfoShowsTheFieldsOfEachEdition) {
+  const Outcome full = velkorctl({"info", "--plotter", "3", "--json"});
+  EXPECT_EQ(full.out,
+            "{\"index\":3,\"name\":\"Velkor Classic\",\"serialNumber\":\"41207735\","
+            "\"plotterType\":\"ZK400\",\"firmware\":\"1.08 A4\",\"bootProgram\":\"3.01\","
+            "\"hardware\":\"CL-2 rev D\",\"fixtures\":\"Vise 80\",\"toolType\":\"P 0.3 mm\","
+            "\"status\":\"Ready\"}\n");
+  const Outcome update = velkorctl({"info", "--plotter", "2", "--edition", "update-only", "--json"});
+  EXPECT_EQ(update.out,
+            "{\"index\":2,\"name\":\"ZK2BS update mode\",\"plotterType\":\"ZK2BS\","
+            "\"firmware\":\"info not avail. in update mode\",\"bootProgram\":\"2.11\","
+            "\"hardware\":\"MB-5 rev B\"}\n");
+  const Outcome silent = velkorctl(
+      {"info", "--world", world(std::string(kPrinterWorld) + "[plotter P2]\nconnection = printer\n"
+                                "model = LindqvarLinnea_30f9f6\nsilent = yes\n"
+                                "[queue Quiet]\nplotter = P2\nport = USB002\n"),
+       "--plotter", "2"});
+  EXPECT_NE(silent.out.find("plotter type        ???"), std::string::npos) << silent.out;
+}
+
+TEST_F(PlotterCommandsTest, InfoRefusesAPlotterThatIsNotListed) {
+  const Outcome r = velkorctl({"info", "--plotter", "6"});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.err, "velkorctl info: no plotter 6: 6 listed (velkorctl list shows them)\n");
+  EXPECT_EQ(velkorctl({"info", "--plotter", "x"}).exit, 2);
+  EXPECT_EQ(velkorctl({"info", "--edition", "lite"}).exit, 2);
+  EXPECT_EQ(velkorctl({"info", "--world", dir_ / "none.world"}).exit, 3);
+}
+
+TEST_F(PlotterCommandsTest, SerialIsWrittenOverThePrinterPortOnly) {
+  const std::string path = world(kPrinterWorld);
+  const Outcome r = velkorctl({"serial", "VK20261209", "--world", path, "--plotter", "1", "--json"});
+  EXPECT_EQ(r.exit, 0) << r.out;
+  EXPECT_EQ(r.out, "{\"index\":1,\"name\":\"Bench\",\"written\":true,\"serial\":\"VK20261209\"}\n");
+  const Outcome driver = velkorctl({"serial", "VK20261209", "--world", path});
+  EXPECT_EQ(driver.exit, 1);
+  EXPECT_NE(driver.err.find("is not behind a print queue"), std::string::npos);
+  const Outcome shortText = velkorctl({"serial", "12345678", "--world", path});
+  EXPECT_EQ(shortText.exit, 2);
+  EXPECT_NE(shortText.err.find("9 to 12 characters"), std::string::npos);
+  EXPECT_EQ(velkorctl({"serial"}).err,
+            "velkorctl serial: missing TEXT\nTry 'velkorctl serial --help'.\n");
+}
+
+TEST_F(PlotterCommandsTest, WorldChecksFilesAndShowsTheDefault) {
+  const Outcome good = velkorctl({"world", "--check", world(kPrinterWorld), "--json"});
+  EXPECT_EQ(good.out.substr(good.out.find("\"plotters\"")),
+            "\"plotters\":2,\"queues\":1,\"valid\":true}\n");
+  const Outcome bad = velkorctl({"world", "--check", world("[plotter X]\nconnection = usb\n")});
+  EXPECT_EQ(bad.exit, 1);
+  EXPECT_NE(bad.err.find("lab.world:2: "), std::string::npos) << bad.err;
+  EXPECT_EQ(velkorctl({"world", "--check", dir_ / "none.world"}).exit, 3);
+  EXPECT_EQ(velkorctl({"world"}).exit, 2);
+  const Outcome shown = velkorctl({"world", "--default"});
+  const Outcome checked = velkorctl({"world", "--check", world(shown.out)});
+  EXPECT_EQ(checked.exit, 0) << checked.err;
+}
+
+}  // namespace
+}  // namespace velkor::test
