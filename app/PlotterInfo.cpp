@@ -50,8 +50,8 @@ PlotterInfo fillPlotterInfo(int index) {
   }
   if (full) info.serialNumber = recordText(record->serial);
   info.plotterType = query("5");
-  info.firmware = record->sizeClass == discovery::kUpdateModeSizeClass ? updateModeText(edition)
-                                                                       : query("6");
+  info.firmware =
+      record->sizeClass == discovery::kUpdateModeSizeClass ? updateModeText(edition) : query("6");
   info.bootProgram = query("7");
   info.hardware = query("8");
   if (full) {

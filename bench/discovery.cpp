@@ -20,23 +20,25 @@
 namespace {
 
 // Driver plotters that identification lists as different entries (size class, kind, brand).
-constexpr const char* kDriverFirmware[] = {"1.14aKR A4", "1.14 A4", "1.14 A3", "1.14 ZMC600",
-                                           "1.14pA4",    "1.14pA3", "1.14 qdA3", "1.14 qdA4",
-                                           "1.14 vykZMC600", "1.14 qdZMC600"};
+constexpr const char* kDriverFirmware[] = {
+    "1.14aKR A4", "1.14 A4",   "1.14 A3",   "1.14 ZMC600",    "1.14pA4",
+    "1.14pA3",    "1.14 qdA3", "1.14 qdA4", "1.14 vykZMC600", "1.14 qdZMC600"};
 
 std::string worldText(int driverPlotters, int printerPlotters) {
   std::string text;
   for (int i = 0; i < driverPlotters; ++i) {
-    text += "[plotter D" + std::to_string(i) + "]\nconnection = driver\nfirmware = " +
-            kDriverFirmware[i % 10] + "\ntool = " + (i >= 5 ? "G 1" : "P 1") + "\n";
+    text += "[plotter D" + std::to_string(i) +
+            "]\nconnection = driver\nfirmware = " + kDriverFirmware[i % 10] +
+            "\ntool = " + (i >= 5 ? "G 1" : "P 1") + "\n";
   }
   for (int i = 0; i < printerPlotters; ++i) {
     const discovery::ModelEntry& model = discovery::modelTable()[i % 46];
-    text += "[plotter P" + std::to_string(i) + "]\nconnection = printer\nmodel = " +
-            model.hardwareId + "\nfirmware = 1.14aKR A4\ntool = P 1\nserial = 4012" +
-            std::to_string(1000 + i) + "\ninstance = VKP" + std::to_string(1000 + i) +
-            "\n[queue Queue " + std::to_string(1000 + i) + "]\nplotter = P" + std::to_string(i) +
-            "\nport = USB" + std::to_string(100 + i) + "\n";
+    text += "[plotter P" + std::to_string(i) +
+            "]\nconnection = printer\nmodel = " + model.hardwareId +
+            "\nfirmware = 1.14aKR A4\ntool = P 1\nserial = 4012" + std::to_string(1000 + i) +
+            "\ninstance = VKP" + std::to_string(1000 + i) + "\n[queue Queue " +
+            std::to_string(1000 + i) + "]\nplotter = P" + std::to_string(i) + "\nport = USB" +
+            std::to_string(100 + i) + "\n";
   }
   return text;
 }
@@ -55,8 +57,7 @@ uint64_t prescribedWaitMs(sim::World& world) {
 std::map<std::string, double> simulatedMs;
 std::map<std::string, double> prescribedMs;
 
-void discover(benchmark::State& state, const char* name, int driverPlotters,
-              int printerPlotters) {
+void discover(benchmark::State& state, const char* name, int driverPlotters, int printerPlotters) {
   std::string error;
   std::unique_ptr<sim::World> world =
       sim::World::fromText(worldText(driverPlotters, printerPlotters), "bench", &error);
@@ -102,9 +103,10 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double large = reporter.realUs["discover50"];
   const double small = reporter.realUs["discover5"];
-  std::printf("real time per discovery: 50 plotters %.0f us, 5 plotters %.0f us, ratio %.1f "
-              "(10 times the plotters)\n",
-              large, small, small > 0 ? large / small : 0.0);
+  std::printf(
+      "real time per discovery: 50 plotters %.0f us, 5 plotters %.0f us, ratio %.1f "
+      "(10 times the plotters)\n",
+      large, small, small > 0 ? large / small : 0.0);
   for (const char* name : {"discover50", "discover5"}) {
     std::printf("%s: simulated %.0f ms, prescribed waits %.0f ms\n", name, simulatedMs[name],
                 prescribedMs[name]);

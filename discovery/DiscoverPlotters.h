@@ -8,10 +8,10 @@
 namespace discovery {
 
 struct DiscoveryNotes {
-  int driverPlotters = 0;       // vendor-driver devices with the legacy identifiers
-  int queues = 0;               // print queues walked
-  int queuesOfKnownModel = 0;   // of those, with a printer device the model table knows
-  int queuesNotAnswering = 0;   // of those, on a USB port whose plotter did not answer
+  int driverPlotters = 0;      // vendor-driver devices with the legacy identifiers
+  int queues = 0;              // print queues walked
+  int queuesOfKnownModel = 0;  // of those, with a printer device the model table knows
+  int queuesNotAnswering = 0;  // of those, on a USB port whose plotter did not answer
 };
 
 // Empties the plotter list, appends the vendor-driver plotters and then the print-queue

@@ -15,7 +15,7 @@ inline constexpr int kModelTableSize = 51;
 struct ModelEntry {
   uint16_t vendorId;
   uint16_t productId;  // also the model's identity code: manufacturer code high, type low nibble
-  const char* hardwareId;  // what follows the bus prefix in the printer's hardware ID
+  const char* hardwareId;        // what follows the bus prefix in the printer's hardware ID
   int16_t commandTableSelector;  // 0: the escape command table; else the vendor-request table
   int16_t sizeClass;             // 0: ask the plotter
   int16_t kind;                  // 0: ask the plotter; 1 plotter; 2 engraver

@@ -50,8 +50,8 @@ std::optional<std::vector<std::string>> readSubkeyNames(const std::string& keyPa
   if (!key) return std::nullopt;
   DWORD count = 0;
   DWORD longest = 0;
-  if (os::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr,
-                           nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+  if (os::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   std::vector<std::string> names;

@@ -74,11 +74,20 @@ void applyDisplayName(PlotterRecord& candidate) {
   if (candidate.brand == 2) setRecordText(candidate.name, "TRX-Q1");
   if (candidate.brand == 4) setRecordText(candidate.name, "LNDW 500");
   switch (candidate.sizeClass) {
-    case 4: setRecordText(candidate.name, "ZK200 A4"); break;
-    case 5: setRecordText(candidate.name, "ZM600 A4"); break;
-    case 2: appendRecordText(candidate.name, " A4"); break;
-    case 1: appendRecordText(candidate.name, " A3"); break;
-    default: break;
+    case 4:
+      setRecordText(candidate.name, "ZK200 A4");
+      break;
+    case 5:
+      setRecordText(candidate.name, "ZM600 A4");
+      break;
+    case 2:
+      appendRecordText(candidate.name, " A4");
+      break;
+    case 1:
+      appendRecordText(candidate.name, " A3");
+      break;
+    default:
+      break;
   }
 }
 

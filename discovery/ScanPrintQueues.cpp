@@ -53,9 +53,9 @@ int16_t modelRowOfDevice(const std::string& device) {
       enumKey ? readRegistryText(*enumKey, "HardwareID") : std::nullopt;
   if (!hardwareId) return -1;
   size_t slash = hardwareId->find('\\');
-  return findModelByHardwareId(slash == std::string::npos ? std::string_view(*hardwareId)
-                                                          : std::string_view(*hardwareId)
-                                                                .substr(slash + 1));
+  return findModelByHardwareId(slash == std::string::npos
+                                   ? std::string_view(*hardwareId)
+                                   : std::string_view(*hardwareId).substr(slash + 1));
 }
 
 // The part of a device instance ID between its last backslash and its last "&"; nullopt when
@@ -77,7 +77,8 @@ std::optional<std::string> findUsbInstance(const ModelEntry& model, const char* 
   for (const std::string& instance : *instances) {
     if (instance.empty()) continue;
     std::optional<std::string> key = formatKeyPath("%s\\%s", usbKey->c_str(), instance.c_str());
-    std::optional<std::string> parent = key ? readRegistryText(*key, "ParentIdPrefix") : std::nullopt;
+    std::optional<std::string> parent =
+        key ? readRegistryText(*key, "ParentIdPrefix") : std::nullopt;
     if (parent && equalIgnoringCase(*parent, prefix)) return instance;
   }
   return std::nullopt;

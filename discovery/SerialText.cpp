@@ -9,9 +9,7 @@ namespace {
 
 constexpr size_t kSerialTextSize = 20;
 
-bool isSerialCharacter(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == ' ';
-}
+bool isSerialCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == ' '; }
 
 // Positions past the end count as neither "0" nor a blank, so a short text is never refused.
 bool looksUnset(const std::string& text) {

@@ -15,8 +15,8 @@ namespace cli {
 namespace {
 
 constexpr const char kContext[] = "velkorctl info";
-constexpr OptionRule kOptions[] = {kPlotterOption, kWorldOption, kEditionOption,
-                                   {"--json", nullptr}};
+constexpr OptionRule kOptions[] = {
+    kPlotterOption, kWorldOption, kEditionOption, {"--json", nullptr}};
 
 constexpr const char kHelp[] =
     " [--plotter N] [--world FILE] [--edition EDITION] [--json]\n\n"
@@ -26,8 +26,8 @@ constexpr const char kHelp[] =
     "hardware). A query that failed shows \"???\"; a plotter in update mode has no firmware\n"
     "text.\n\n"
     "Options:\n"
-    "  --plotter N        the plotter's index in velkorctl list (default 0)\n"
-    VELKORCTL_PLOTTER_OPTIONS_HELP
+    "  --plotter N        the plotter's index in velkorctl list (default "
+    "0)\n" VELKORCTL_PLOTTER_OPTIONS_HELP
     "  --json             one JSON object: index, name, and the fields by name\n";
 
 Report infoReport(int index, const app::PlotterInfo& info) {
@@ -63,8 +63,9 @@ int info(const Arguments& args, const Console& console) {
 }  // namespace
 
 extern const Command kInfoCommand;
-const Command kInfoCommand{
-    "info", "what a plotter reports: type, firmware, boot, hardware, ...", kHelp, kOptions, {},
-    0, 0, info};
+const Command kInfoCommand{"info", "what a plotter reports: type, firmware, boot, hardware, ...",
+                           kHelp,  kOptions,
+                           {},     0,
+                           0,      info};
 
 }  // namespace cli

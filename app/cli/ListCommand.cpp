@@ -44,10 +44,9 @@ void writeLine(std::ostream& out, int index, const discovery::PlotterRecord& r) 
 
 // Why the list is empty, as far as discovery can tell.
 std::string emptyListReason(const discovery::DiscoveryNotes& notes) {
-  std::string driver = notes.driverPlotters == 0
-                           ? "no device of the vendor driver"
-                           : std::to_string(notes.driverPlotters) +
-                                 " vendor-driver device(s), none identified";
+  std::string driver = notes.driverPlotters == 0 ? "no device of the vendor driver"
+                                                 : std::to_string(notes.driverPlotters) +
+                                                       " vendor-driver device(s), none identified";
   std::string queues;
   if (notes.queues == 0) {
     queues = "no print queue";

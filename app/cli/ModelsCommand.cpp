@@ -1,10 +1,10 @@
 // velkorctl models: the USB identifiers the system looks for.
-#include "app/cli/Command.h"
-#include "app/cli/ExitCodes.h"
-#include "app/cli/Report.h"
 #include <cstdio>
 #include <vector>
 
+#include "app/cli/Command.h"
+#include "app/cli/ExitCodes.h"
+#include "app/cli/Report.h"
 #include "discovery/ModelTable.h"
 #include "usb/UsbIdentifiers.h"
 
@@ -70,6 +70,7 @@ int models(const Arguments& args, const Console& console) {
 
 extern const Command kModelsCommand;
 const Command kModelsCommand{
-    "models", "the USB identifiers and the model table the system knows", kHelp, kOptions, {}, 0, 0, models};
+    "models", "the USB identifiers and the model table the system knows", kHelp, kOptions, {}, 0, 0,
+    models};
 
 }  // namespace cli

@@ -27,8 +27,8 @@ std::unique_ptr<sim::World> worldNamed(const std::string& name, ExitCode* code,
       name == "default" ? sim::World::fromText(sim::defaultWorldText(), "default world", error)
                         : sim::World::load(name, error);
   // A world file that is there but wrong is a failure; one that does not open, a file error.
-  if (!world) *code = error->find(": cannot open: ") != std::string::npos ? kExitFileError
-                                                                            : kExitFailed;
+  if (!world)
+    *code = error->find(": cannot open: ") != std::string::npos ? kExitFileError : kExitFailed;
   return world;
 }
 

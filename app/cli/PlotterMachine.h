@@ -19,11 +19,11 @@ namespace cli {
 inline constexpr OptionRule kWorldOption{"--world", "FILE"};
 inline constexpr OptionRule kEditionOption{"--edition", "EDITION"};
 // A macro, so that each command's help literal can take it in.
-#define VELKORCTL_PLOTTER_OPTIONS_HELP                                                        \
-    "  --world FILE       run on a simulated machine built from this world file; 'default' is\n" \
-    "                     the built-in world (velkorctl world --default shows it). Without it:\n" \
-    "                     the real plotters on Windows, the built-in world on Linux\n"          \
-    "  --edition EDITION  full (the default) or update-only: the program whose rules apply\n"
+#define VELKORCTL_PLOTTER_OPTIONS_HELP                                                          \
+  "  --world FILE       run on a simulated machine built from this world file; 'default' is\n"  \
+  "                     the built-in world (velkorctl world --default shows it). Without it:\n" \
+  "                     the real plotters on Windows, the built-in world on Linux\n"            \
+  "  --edition EDITION  full (the default) or update-only: the program whose rules apply\n"
 
 class PlotterMachine {
  public:

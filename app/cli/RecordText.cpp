@@ -6,10 +6,14 @@ namespace cli {
 
 std::string connectionName(int16_t connection) {
   switch (connection) {
-    case discovery::kConnectionDriver: return "driver";
-    case discovery::kConnectionPrinter: return "printer";
-    case discovery::kConnectionParallel: return "parallel";
-    default: return "other";
+    case discovery::kConnectionDriver:
+      return "driver";
+    case discovery::kConnectionPrinter:
+      return "printer";
+    case discovery::kConnectionParallel:
+      return "parallel";
+    default:
+      return "other";
   }
 }
 

@@ -19,8 +19,8 @@ namespace cli {
 namespace {
 
 constexpr const char kContext[] = "velkorctl serial";
-constexpr OptionRule kOptions[] = {kPlotterOption, kWorldOption, kEditionOption,
-                                   {"--json", nullptr}};
+constexpr OptionRule kOptions[] = {
+    kPlotterOption, kWorldOption, kEditionOption, {"--json", nullptr}};
 constexpr const char* kPositionals[] = {"TEXT"};
 // The plotter takes the serial in as it stores it, and the dialog waits this long for that.
 constexpr DWORD kSerialSettleMs = 5000;
@@ -31,8 +31,8 @@ constexpr const char kHelp[] =
     "must be behind a print queue (a USB printer port), waits 5 s while the plotter stores\n"
     "it, finds the plotters again and shows the serial the plotter now reports.\n\n"
     "Options:\n"
-    "  --plotter N        the plotter's index in velkorctl list (default 0)\n"
-    VELKORCTL_PLOTTER_OPTIONS_HELP
+    "  --plotter N        the plotter's index in velkorctl list (default "
+    "0)\n" VELKORCTL_PLOTTER_OPTIONS_HELP
     "  --json             one JSON object: index, name, written, serial\n";
 
 // The same queue after the list was built again; -1 when it is no longer listed.
@@ -59,9 +59,9 @@ int serial(const Arguments& args, const Console& console) {
   const bool json = args.has("--json");
   const std::string& text = args.positionals[0];
   if (text.size() < 9 || text.size() > 12) {
-    return reportError(console, json, kContext, kExitUsage,
-                       "a serial number has 9 to 12 characters, not " +
-                           std::to_string(text.size()));
+    return reportError(
+        console, json, kContext, kExitUsage,
+        "a serial number has 9 to 12 characters, not " + std::to_string(text.size()));
   }
   ExitCode code = kExitOk;
   std::string error;
@@ -85,10 +85,12 @@ int serial(const Arguments& args, const Console& console) {
   const int after = findQueue(name);
   Report report;
   report.number("index", "", index).text("name", "plotter", name).flag("written", "", written);
-  if (!written) return reportError(console, json, kContext, kExitFailed,
-                                   "the plotter did not take the serial number", report);
-  if (after < 0) return reportError(console, json, kContext, kExitFailed,
-                                    "the plotter is no longer listed after the write", report);
+  if (!written)
+    return reportError(console, json, kContext, kExitFailed,
+                       "the plotter did not take the serial number", report);
+  if (after < 0)
+    return reportError(console, json, kContext, kExitFailed,
+                       "the plotter is no longer listed after the write", report);
   report.text("serial", "serial now", fieldText(discovery::plotterList().records[after].serial));
   report.write(console.out, json);
   return kExitOk;
@@ -97,8 +99,13 @@ int serial(const Arguments& args, const Console& console) {
 }  // namespace
 
 extern const Command kSerialCommand;
-const Command kSerialCommand{
-    "serial", "write a plotter's serial number (behind a print queue)", kHelp, kOptions,
-    kPositionals, 1, 1, serial};
+const Command kSerialCommand{"serial",
+                             "write a plotter's serial number (behind a print queue)",
+                             kHelp,
+                             kOptions,
+                             kPositionals,
+                             1,
+                             1,
+                             serial};
 
 }  // namespace cli

@@ -12,8 +12,8 @@ namespace cli {
 namespace {
 
 constexpr const char kContext[] = "velkorctl world";
-constexpr OptionRule kOptions[] = {{"--check", "FILE"}, {"--default", nullptr},
-                                   {"--json", nullptr}};
+constexpr OptionRule kOptions[] = {
+    {"--check", "FILE"}, {"--default", nullptr}, {"--json", nullptr}};
 
 constexpr const char kHelp[] =
     " --check FILE | --default [--json]\n\n"

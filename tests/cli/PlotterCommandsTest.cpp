@@ -46,7 +46,8 @@ TEST_F(PlotterCommandsTest, ListShowsTheDefaultWorldInListOrder) {
 
 TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {
   // A world that is wrong says where, and lists nothing.
-  const Outcome r = velkorctl({"list", "--world", world(std::string(kPrinterWorld) + "online = no\n")});
+  const Outcome r =
+      velkorctl({"list", "--world", world(std::string(kPrinterWorld) + "online = no\n")});
   EXPECT_EQ(r.exit, 1);
   EXPECT_NE(r.err.find("lab.world:11: online applies to printer plotters only"), std::string::npos)
       << r.err;
@@ -68,16 +69,18 @@ TEST_F(PlotterCommandsTest, InfoShowsTheFieldsOfEachEdition) {
             "\"plotterType\":\"ZK400\",\"firmware\":\"1.08 A4\",\"bootProgram\":\"3.01\","
             "\"hardware\":\"CL-2 rev D\",\"fixtures\":\"Vise 80\",\"toolType\":\"P 0.3 mm\","
             "\"status\":\"Ready\"}\n");
-  const Outcome update = velkorctl({"info", "--plotter", "2", "--edition", "update-only", "--json"});
+  const Outcome update =
+      velkorctl({"info", "--plotter", "2", "--edition", "update-only", "--json"});
   EXPECT_EQ(update.out,
             "{\"index\":2,\"name\":\"ZK2BS update mode\",\"plotterType\":\"ZK2BS\","
             "\"firmware\":\"info not avail. in update mode\",\"bootProgram\":\"2.11\","
             "\"hardware\":\"MB-5 rev B\"}\n");
-  const Outcome silent = velkorctl(
-      {"info", "--world", world(std::string(kPrinterWorld) + "[plotter P2]\nconnection = printer\n"
-                                "model = LindqvarLinnea_30f9f6\nsilent = yes\n"
-                                "[queue Quiet]\nplotter = P2\nport = USB002\n"),
-       "--plotter", "2"});
+  const Outcome silent =
+      velkorctl({"info", "--world",
+                 world(std::string(kPrinterWorld) + "[plotter P2]\nconnection = printer\n"
+                                                    "model = LindqvarLinnea_30f9f6\nsilent = yes\n"
+                                                    "[queue Quiet]\nplotter = P2\nport = USB002\n"),
+                 "--plotter", "2"});
   EXPECT_NE(silent.out.find("plotter type        ???"), std::string::npos) << silent.out;
 }
 
@@ -92,7 +95,8 @@ TEST_F(PlotterCommandsTest, InfoRefusesAPlotterThatIsNotListed) {
 
 TEST_F(PlotterCommandsTest, SerialIsWrittenOverThePrinterPortOnly) {
   const std::string path = world(kPrinterWorld);
-  const Outcome r = velkorctl({"serial", "VK20261209", "--world", path, "--plotter", "1", "--json"});
+  const Outcome r =
+      velkorctl({"serial", "VK20261209", "--world", path, "--plotter", "1", "--json"});
   EXPECT_EQ(r.exit, 0) << r.out;
   EXPECT_EQ(r.out, "{\"index\":1,\"name\":\"Bench\",\"written\":true,\"serial\":\"VK20261209\"}\n");
   const Outcome driver = velkorctl({"serial", "VK20261209", "--world", path});

@@ -61,9 +61,9 @@ TEST_F(DriverScanTest, NamesAndClassesFollowTheReplies) {
   attach("ZK400", "2.01 A3");
   attach("ZK400", "1.20pA4");
   attach("ZK400", "1.20 vyk ZMC600");
-  EXPECT_EQ(scan(), (std::vector<std::string>{"ZK200 A4/4/1/1/0", "ZK200 A4/4/2/4/1",
-                                              "ZK400 A3/1/1/1/2", "TRX-Q1 A4/2/1/2/3",
-                                              "ZM600 A4/5/1/2/4"}));
+  EXPECT_EQ(scan(),
+            (std::vector<std::string>{"ZK200 A4/4/1/1/0", "ZK200 A4/4/2/4/1", "ZK400 A3/1/1/1/2",
+                                      "TRX-Q1 A4/2/1/2/3", "ZM600 A4/5/1/2/4"}));
 }
 
 TEST_F(DriverScanTest, UpdateModeAndTheHqrtLine) {
@@ -72,18 +72,18 @@ TEST_F(DriverScanTest, UpdateModeAndTheHqrtLine) {
   boot.state.bootPlatformName = "ZK2BS";
   attach("HQRT J5-XXL", "4.00 A4");
   attach("HQRT J5x", "4.00 A4", "G");
-  EXPECT_EQ(scan(), (std::vector<std::string>{"ZK2BS update mode/99/2/1/0",
-                                              "HQRT J5-XXL/3/1/8/1", "HQRT J5x A3/1/2/8/2"}));
+  EXPECT_EQ(scan(), (std::vector<std::string>{"ZK2BS update mode/99/2/1/0", "HQRT J5-XXL/3/1/8/1",
+                                              "HQRT J5x A3/1/2/8/2"}));
   // No firmware query is made of a plotter in update mode.
   EXPECT_EQ(boot.jobs().queries(), (std::vector<std::string>{"5", "A"}));
 }
 
 TEST_F(DriverScanTest, LeavesOutWhatItCannotIdentify) {
-  attach("ZK400 ", "1.14aKR A4");                     // trailing blank: no platform
-  attach("ZK400", "3.00");                            // empty model part
-  attach("ZK400", "1.14 B5");                         // no size
+  attach("ZK400 ", "1.14aKR A4");                         // trailing blank: no platform
+  attach("ZK400", "3.00");                                // empty model part
+  attach("ZK400", "1.14 B5");                             // no size
   attach("ZK400", "1.14aKR A4").state.replies["6"] = "";  // no firmware reply
-  attach("ZK150", "1.14aKR A4");                      // the update-only program's platform
+  attach("ZK150", "1.14aKR A4");                          // the update-only program's platform
   EXPECT_TRUE(scan().empty());
 }
 

@@ -18,7 +18,10 @@ TEST(SerialTextTest, TakesTheTextAsThePlotterKeepsIt) {
   EXPECT_EQ(serialTextFromReply("1234567890123456789012345"), "1234567890123456789");
   EXPECT_EQ(serialTextFromReply("12\r34"), "12");
   EXPECT_EQ(serialTextFromReply("0000"), "0000");  // shorter than 5: always accepted
-  EXPECT_EQ(serialTextFromReply(std::string("AB\0" "0000000", 10)), "AB");
+  EXPECT_EQ(serialTextFromReply(std::string("AB\0"
+                                            "0000000",
+                                            10)),
+            "AB");
 }
 
 TEST(SerialTextTest, RefusesAnUnsetSerial) {
