@@ -1,7 +1,6 @@
 #include "discovery/ModelTable.h"
 
-#include <cctype>
-
+#include "discovery/CaseInsensitive.h"
 #include "usb/UsbIdentifiers.h"
 
 namespace discovery {
@@ -69,17 +68,6 @@ constexpr ModelEntry kModels[kModelTableSize] = {
     {kVendorId, 0x4D11, "MoravelMark_1b87b", 0, 2, 1, 4},
     {kVendorId, 0x5401, "TessarineTessa_300B31ca", 0, 0, 0, 8},
 };
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 }  // namespace
 

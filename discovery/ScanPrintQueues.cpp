@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "discovery/CaseInsensitive.h"
 #include "discovery/DiscoverPlotters.h"
 #include "discovery/Edition.h"
 #include "discovery/ModelTable.h"
@@ -21,17 +22,6 @@ namespace {
 
 constexpr const char kPrintersKey[] =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 int16_t connectionOfPort(std::string_view port) {
   if (port.starts_with("USB")) return kConnectionPrinter;
