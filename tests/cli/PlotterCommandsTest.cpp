@@ -28,13 +28,13 @@ constexpr const char kPrinterWorld[] =
     "[plotter D1]\nconnection = driver\n";
 
 TEST_F(PlotterCommandsTest, ListShowsTheDefaultWorldInListOrder) {
-  const Outcome text = velkorctl({"list"});
+  const Outcome text = velkorctl({"list", "--world", "default"});
   EXPECT_EQ(text.exit, 0) << text.err;
   EXPECT_NE(text.out.find("0   ZK200 A4"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("2   ZK2BS update mode        driver    size 99"), std::string::npos);
   EXPECT_NE(text.out.find("port USB001      serial 41207735"), std::string::npos);
   EXPECT_NE(text.out.find("5   Velkor P-Series LPT      parallel"), std::string::npos);
-  const Outcome json = velkorctl({"list", "--json"});
+  const Outcome json = velkorctl({"list", "--world", "default", "--json"});
   EXPECT_NE(json.out.find("{\"plotters\":[{\"index\":0,\"name\":\"ZK200 A4\",\"port\":\"\","
                           "\"parentPrefix\":\"\",\"serial\":\"\",\"instance\":\"\","
                           "\"sizeClass\":4,\"kind\":1,\"brand\":1,\"connection\":2,"
@@ -63,14 +63,14 @@ TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {
 }
 
 TEST_F(PlotterCommandsTest, InfoShowsTheFieldsOfEachEdition) {
-  const Outcome full = velkorctl({"info", "--plotter", "3", "--json"});
+  const Outcome full = velkorctl({"info", "--plotter", "3", "--world", "default", "--json"});
   EXPECT_EQ(full.out,
             "{\"index\":3,\"name\":\"Velkor Classic\",\"serialNumber\":\"41207735\","
             "\"plotterType\":\"ZK400\",\"firmware\":\"1.08 A4\",\"bootProgram\":\"3.01\","
             "\"hardware\":\"CL-2 rev D\",\"fixtures\":\"Vise 80\",\"toolType\":\"P 0.3 mm\","
             "\"status\":\"Ready\"}\n");
-  const Outcome update =
-      velkorctl({"info", "--plotter", "2", "--edition", "update-only", "--json"});
+  const Outcome update = velkorctl(
+      {"info", "--plotter", "2", "--world", "default", "--edition", "update-only", "--json"});
   EXPECT_EQ(update.out,
             "{\"index\":2,\"name\":\"ZK2BS update mode\",\"plotterType\":\"ZK2BS\","
             "\"firmware\":\"info not avail. in update mode\",\"bootProgram\":\"2.11\","
@@ -85,11 +85,11 @@ TEST_F(PlotterCommandsTest, InfoShowsTheFieldsOfEachEdition) {
 }
 
 TEST_F(PlotterCommandsTest, InfoRefusesAPlotterThatIsNotListed) {
-  const Outcome r = velkorctl({"info", "--plotter", "6"});
+  const Outcome r = velkorctl({"info", "--plotter", "6", "--world", "default"});
   EXPECT_EQ(r.exit, 1);
   EXPECT_EQ(r.err, "velkorctl info: no plotter 6: 6 listed (velkorctl list shows them)\n");
-  EXPECT_EQ(velkorctl({"info", "--plotter", "x"}).exit, 2);
-  EXPECT_EQ(velkorctl({"info", "--edition", "lite"}).exit, 2);
+  EXPECT_EQ(velkorctl({"info", "--plotter", "x", "--world", "default"}).exit, 2);
+  EXPECT_EQ(velkorctl({"info", "--edition", "lite", "--world", "default"}).exit, 2);
   EXPECT_EQ(velkorctl({"info", "--world", dir_ / "none.world"}).exit, 3);
 }
 

@@ -268,8 +268,8 @@ TEST_F(WorldTest, APrinterPlotterAnswersOnItsFaceAndTakesTheJobsOfItsQueues) {
   use(std::string(kLab) +
       "[plotter Far]\nconnection = printer\nmodel = VelkorClassic5199\n"
       "firmware = \"2.01 A3 \"\n");
-  sim::VirtualPlotter& far = *world->plotter("Far");
-  EXPECT_EQ(escapeQuery(far, "6"), "2.01 A3 ") << "a world's reply ends as it is written";
+  sim::VirtualPlotter& distant = *world->plotter("Far");
+  EXPECT_EQ(escapeQuery(distant, "6"), "2.01 A3 ") << "a world's reply ends as it is written";
   EXPECT_EQ(escapeQuery(*world->plotter("Left"), "5"), "ZK400");
   EXPECT_EQ(driverDevicePaths(), std::vector<std::string>{world->plotter("Bench")->devicePath()})
       << "printer plotters are no driver devices";
@@ -321,7 +321,8 @@ TEST(WorldFileLoadTest, AFileIsReadOrItsReasonGiven) {
   EXPECT_EQ(error, missing + ": cannot open: No such file or directory");
   const std::string directory = file.path().parent_path().string();
   EXPECT_FALSE(sim::World::load(directory, &error)) << "a directory is no empty world";
-  EXPECT_EQ(error, directory + ": cannot open: Is a directory");
+  // The reason is the system's own: "Is a directory" here, "Permission denied" on Windows.
+  EXPECT_EQ(error.rfind(directory + ": cannot open: ", 0), 0u) << error;
 }
 
 TEST_F(WorldTest, TheDefaultWorldCoversBothConnectionsAndEveryKindOfQueue) {
