@@ -35,7 +35,7 @@ std::optional<std::string> portOf(const os::sim::RegistryText& registry, const s
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::string error;
-  const std::optional<sim::WorldSpec> world = sim::parseWorldFile(text, "fuzz.world", &error);
+  const std::optional<sim::WorldPlan> world = sim::parseWorldFile(text, "fuzz.world", &error);
   if (!world) {
     if (error.rfind("fuzz.world:", 0) != 0) std::abort();
     return 0;
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::optional<os::sim::RegistryText> registry =
       os::sim::parseRegistryText(sim::worldRegistryText(*world), &error);
   if (!registry) std::abort();
-  for (const sim::QueueSpec& queue : world->queues) {
+  for (const sim::QueuePlan& queue : world->queues) {
     if (portOf(*registry, queue.name) != queue.port + '\0') std::abort();
   }
   return 0;

@@ -30,8 +30,8 @@ std::optional<std::string> readWholeFile(const std::string& path, int* reason) {
 
 }  // namespace
 
-World::World(WorldSpec spec)
-    : spec_(std::move(spec)), machine_(std::make_unique<os::sim::SimMachine>()) {}
+World::World(WorldPlan plan)
+    : plan_(std::move(plan)), machine_(std::make_unique<os::sim::SimMachine>()) {}
 
 World::~World() = default;
 
@@ -47,32 +47,32 @@ std::unique_ptr<World> World::load(const std::string& path, std::string* error) 
 
 std::unique_ptr<World> World::fromText(std::string_view text, std::string_view name,
                                        std::string* error) {
-  std::optional<WorldSpec> spec = parseWorldFile(text, name, error);
-  if (!spec) return nullptr;
-  std::unique_ptr<World> world(new World(std::move(*spec)));
+  std::optional<WorldPlan> plan = parseWorldFile(text, name, error);
+  if (!plan) return nullptr;
+  std::unique_ptr<World> world(new World(std::move(*plan)));
   if (!world->build(error)) return nullptr;
   return world;
 }
 
 bool World::build(std::string* error) {
   std::string registryError;
-  if (!machine_->loadRegistry(worldRegistryText(spec_), &registryError)) {
+  if (!machine_->loadRegistry(worldRegistryText(plan_), &registryError)) {
     *error = "the world's registry does not load: " + registryError;
     return false;
   }
-  for (const PlotterSpec& plotter : spec_.plotters) plugIn(plotter);
+  for (const PlotterPlan& plotter : plan_.plotters) plugIn(plotter);
   servePorts();
   return true;
 }
 
-void World::plugIn(const PlotterSpec& spec) {
-  auto plotter = std::make_unique<VirtualPlotter>(spec.identity);
-  plotter->state = spec.state;
-  plotter->misbehaviour = spec.misbehaviour;
-  if (spec.powerOnAfter) {
+void World::plugIn(const PlotterPlan& plan) {
+  auto plotter = std::make_unique<VirtualPlotter>(plan.identity);
+  plotter->state = plan.state;
+  plotter->misbehaviour = plan.misbehaviour;
+  if (plan.powerOnAfter) {
     VirtualPlotter* comingBack = plotter.get();
     os::sim::SimMachine* machine = machine_.get();
-    const os::sim::Tick delay = *spec.powerOnAfter;
+    const os::sim::Tick delay = *plan.powerOnAfter;
     plotter->whenShutOff = [comingBack, machine, delay] {
       machine->schedule(delay, [comingBack] { comingBack->powerOn(); });
     };
@@ -84,16 +84,16 @@ void World::plugIn(const PlotterSpec& spec) {
 void World::servePorts() {
   std::map<std::string_view, VirtualPlotter*> byLabel;
   for (size_t i = 0; i < plotters_.size(); ++i) {
-    byLabel.emplace(spec_.plotters[i].label, plotters_[i].get());
+    byLabel.emplace(plan_.plotters[i].label, plotters_[i].get());
   }
-  for (const QueueSpec& queue : spec_.queues) {
+  for (const QueuePlan& queue : plan_.queues) {
     if (!queue.plotter.empty()) byLabel.at(queue.plotter)->servePort(queue.port);
   }
 }
 
 VirtualPlotter* World::plotter(std::string_view label) {
   for (size_t i = 0; i < plotters_.size(); ++i) {
-    if (spec_.plotters[i].label == label) return plotters_[i].get();
+    if (plan_.plotters[i].label == label) return plotters_[i].get();
   }
   return nullptr;
 }

@@ -19,7 +19,7 @@
 
 #include "os/sim/SimMachine.h"
 #include "sim/VirtualPlotter.h"
-#include "sim/WorldSpec.h"
+#include "sim/WorldPlan.h"
 
 namespace sim {
 
@@ -37,19 +37,19 @@ class World {
   World& operator=(const World&) = delete;
 
   os::sim::SimMachine& machine() { return *machine_; }
-  const WorldSpec& spec() const { return spec_; }
+  const WorldPlan& plan() const { return plan_; }
   // The plotter with this label, or null.
   VirtualPlotter* plotter(std::string_view label);
-  // All plotters, in file order (the order of spec().plotters).
+  // All plotters, in file order (the order of plan().plotters).
   const std::vector<std::unique_ptr<VirtualPlotter>>& plotters() const { return plotters_; }
 
  private:
-  explicit World(WorldSpec spec);
+  explicit World(WorldPlan plan);
   bool build(std::string* error);
-  void plugIn(const PlotterSpec& spec);
+  void plugIn(const PlotterPlan& plan);
   void servePorts();
 
-  WorldSpec spec_;
+  WorldPlan plan_;
   // Declared before the plotters, so that it outlives them.
   std::unique_ptr<os::sim::SimMachine> machine_;
   std::vector<std::unique_ptr<VirtualPlotter>> plotters_;

@@ -21,7 +21,7 @@ class WorldReader {
       if (section.kind != "plotter") continue;
       if (auto fault = plotter(section)) return fault;
     }
-    for (const PlotterSpec& spec : world_.plotters) labels_.emplace(spec.label, &spec);
+    for (const PlotterPlan& plan : world_.plotters) labels_.emplace(plan.label, &plan);
     for (const WorldSection& section : sections) {
       if (section.kind != "queue") continue;
       if (auto fault = queue(section)) return fault;
@@ -29,48 +29,48 @@ class WorldReader {
     return std::nullopt;
   }
 
-  WorldSpec take() { return std::move(world_); }
+  WorldPlan take() { return std::move(world_); }
 
  private:
   // Two plotters may not share a label, nor one USB device: vendor and product ID and an
   // instance, whose letter case device paths and registry keys ignore.
   std::optional<WorldFault> plotter(const WorldSection& section) {
     WorldFault fault;
-    std::optional<PlotterSpec> spec = readPlotterSection(section, world_.plotters.size(), &fault);
-    if (!spec) return fault;
-    if (auto [first, fresh] = labelLines_.try_emplace(spec->label, section.line); !fresh) {
-      return WorldFault{section.line, "duplicate plotter " + spec->label + firstAt(first->second)};
+    std::optional<PlotterPlan> plan = readPlotterSection(section, world_.plotters.size(), &fault);
+    if (!plan) return fault;
+    if (auto [first, fresh] = labelLines_.try_emplace(plan->label, section.line); !fresh) {
+      return WorldFault{section.line, "duplicate plotter " + plan->label + firstAt(first->second)};
     }
-    const PlotterIdentity& id = spec->identity;
+    const PlotterIdentity& id = plan->identity;
     const std::string device = std::to_string(id.vendorId) + ":" + std::to_string(id.productId) +
                                ":" + os::sim::upperCase(id.instanceSerial);
     auto [first, fresh] = devices_.try_emplace(device, world_.plotters.size());
     if (!fresh) {
-      const PlotterSpec& other = world_.plotters[first->second];
+      const PlotterPlan& other = world_.plotters[first->second];
       const WorldEntry* instance = section.find("instance");
       return WorldFault{instance ? instance->line : section.line,
                         "instance " + shownText(id.instanceSerial) +
                             " is already that of plotter " + other.label +
                             " of the same vendor and product ID" + firstAt(other.line)};
     }
-    world_.plotters.push_back(std::move(*spec));
+    world_.plotters.push_back(std::move(*plan));
     return std::nullopt;
   }
 
   // Queue names are registry key names: letter case does not tell two apart.
   std::optional<WorldFault> queue(const WorldSection& section) {
     WorldFault fault;
-    std::optional<QueueSpec> spec = readQueueSection(section, labels_, &fault);
-    if (!spec) return fault;
-    auto [first, fresh] = queueLines_.try_emplace(os::sim::upperCase(spec->name), section.line);
+    std::optional<QueuePlan> plan = readQueueSection(section, labels_, &fault);
+    if (!plan) return fault;
+    auto [first, fresh] = queueLines_.try_emplace(os::sim::upperCase(plan->name), section.line);
     if (!fresh) {
-      return WorldFault{section.line, "duplicate queue " + spec->name + firstAt(first->second)};
+      return WorldFault{section.line, "duplicate queue " + plan->name + firstAt(first->second)};
     }
-    world_.queues.push_back(std::move(*spec));
+    world_.queues.push_back(std::move(*plan));
     return std::nullopt;
   }
 
-  WorldSpec world_;
+  WorldPlan world_;
   std::map<std::string, int> labelLines_;
   std::map<std::string, size_t> devices_;  // "vendor:product:INSTANCE" to the plotter's place
   PlotterLabels labels_;
@@ -79,7 +79,7 @@ class WorldReader {
 
 }  // namespace
 
-std::optional<WorldSpec> parseWorldFile(std::string_view text, std::string_view fileName,
+std::optional<WorldPlan> parseWorldFile(std::string_view text, std::string_view fileName,
                                         std::string* error) {
   WorldFault fault;
   std::optional<std::vector<WorldSection>> sections = readWorldSections(text, &fault);

@@ -24,13 +24,13 @@
 #include <string>
 #include <string_view>
 
-#include "sim/WorldSpec.h"
+#include "sim/WorldPlan.h"
 
 namespace sim {
 
 // The world the text describes, or nullopt with *error saying "fileName:LINE: what is wrong".
 // Pure: nothing is built, so that any bytes may be fed to it.
-std::optional<WorldSpec> parseWorldFile(std::string_view text, std::string_view fileName,
+std::optional<WorldPlan> parseWorldFile(std::string_view text, std::string_view fileName,
                                         std::string* error);
 
 }  // namespace sim

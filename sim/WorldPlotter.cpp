@@ -14,7 +14,7 @@ constexpr uint64_t kMillisecondsMax = 0xFFFFFFFF;  // as long as one wait of the
 constexpr uint64_t kChunkMax = 0xFFFFFFFF;         // a file's chunks are counted in 32 bits
 constexpr uint64_t kStaleRepliesMax = 1000;        // enough for any drill; each one is kept
 
-using Apply = std::string (*)(PlotterSpec&, std::string_view key, const std::string& value);
+using Apply = std::string (*)(PlotterPlan&, std::string_view key, const std::string& value);
 enum class Scope { Any, Driver, Printer };
 
 struct KeyRule {
@@ -24,8 +24,8 @@ struct KeyRule {
 };
 
 template <std::string PlotterState::*field>
-std::string text(PlotterSpec& spec, std::string_view, const std::string& value) {
-  spec.state.*field = value;
+std::string text(PlotterPlan& plan, std::string_view, const std::string& value) {
+  plan.state.*field = value;
   return {};
 }
 
@@ -44,28 +44,28 @@ std::string number(Number& target, std::string_view key, const std::string& valu
   return fault;
 }
 
-std::string online(PlotterSpec& spec, std::string_view key, const std::string& value) {
+std::string online(PlotterPlan& plan, std::string_view key, const std::string& value) {
   bool on = true;
   std::string fault = flag(on, key, value);
-  spec.misbehaviour.switchedOff = !on;
+  plan.misbehaviour.switchedOff = !on;
   return fault;
 }
 
-std::string powerOnAfter(PlotterSpec& spec, std::string_view key, const std::string& value) {
+std::string powerOnAfter(PlotterPlan& plan, std::string_view key, const std::string& value) {
   if (value == "never") {
-    spec.powerOnAfter.reset();
+    plan.powerOnAfter.reset();
     return {};
   }
   os::sim::Tick delay = 0;
   std::string fault = number(delay, key, value, kMillisecondsMax);
-  spec.powerOnAfter = delay;
+  plan.powerOnAfter = delay;
   return fault;
 }
 
-std::string vanishAtChunk(PlotterSpec& spec, std::string_view key, const std::string& value) {
+std::string vanishAtChunk(PlotterPlan& plan, std::string_view key, const std::string& value) {
   size_t chunk = 0;
   std::string fault = number(chunk, key, value, kChunkMax);
-  spec.misbehaviour.vanishAtChunk = chunk;
+  plan.misbehaviour.vanishAtChunk = chunk;
   return fault;
 }
 
@@ -73,7 +73,7 @@ constexpr KeyRule kRules[] = {
     {"type", Scope::Any, text<&PlotterState::platformName>},
     {"boot-type", Scope::Any, text<&PlotterState::bootPlatformName>},
     {"update-mode", Scope::Any,
-     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return flag(s.state.updateMode, k, v);
      }},
     {"firmware", Scope::Any, text<&PlotterState::firmwareText>},
@@ -84,64 +84,64 @@ constexpr KeyRule kRules[] = {
     {"fixtures", Scope::Any, text<&PlotterState::fixtures>},
     {"serial", Scope::Any, text<&PlotterState::serialNumber>},
     {"vendor-id", Scope::Any,
-     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return number(s.identity.vendorId, k, v, kWordMax);
      }},
     {"product-id", Scope::Any,
-     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return number(s.identity.productId, k, v, kWordMax);
      }},
     {"model", Scope::Printer,
-     [](PlotterSpec& s, std::string_view, const std::string& v) {
+     [](PlotterPlan& s, std::string_view, const std::string& v) {
        s.model = v;
        return std::string();
      }},
     {"instance", Scope::Any,
-     [](PlotterSpec& s, std::string_view, const std::string& v) {
+     [](PlotterPlan& s, std::string_view, const std::string& v) {
        s.identity.instanceSerial = v;
        return std::string();
      }},
     {"online", Scope::Printer, online},
     {"silent", Scope::Any,
-     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return flag(s.misbehaviour.silent, k, v);
      }},
     {"power-on-after", Scope::Any, powerOnAfter},
     {"status-word", Scope::Driver,
-     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return number(s.misbehaviour.statusWord, k, v, kWordMax);
      }},
     {"vanish-at-chunk", Scope::Any, vanishAtChunk},
     {"stale-replies", Scope::Any,
-     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return number(s.misbehaviour.staleReplies, k, v, kStaleRepliesMax);
      }},
     {"reply-delay", Scope::Any,
-     [](PlotterSpec& s, std::string_view k, const std::string& v) {
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return number(s.misbehaviour.replyDelay, k, v, kMillisecondsMax);
      }},
 };
 
-std::string apply(PlotterSpec& spec, const WorldEntry& entry) {
+std::string apply(PlotterPlan& plan, const WorldEntry& entry) {
   for (const KeyRule& rule : kRules) {
     if (rule.key != entry.key) continue;
-    const bool printer = spec.identity.connection == Connection::Printer;
+    const bool printer = plan.identity.connection == Connection::Printer;
     if (rule.scope == Scope::Driver && printer) {
       return entry.key + " applies to driver plotters only";
     }
     if (rule.scope == Scope::Printer && !printer) {
       return entry.key + " applies to printer plotters only";
     }
-    return rule.apply(spec, entry.key, entry.value);
+    return rule.apply(plan, entry.key, entry.value);
   }
   return "unknown key " + entry.key + " in a plotter section";
 }
 
-std::string connection(PlotterSpec& spec, const WorldEntry& entry) {
+std::string connection(PlotterPlan& plan, const WorldEntry& entry) {
   if (entry.value == "driver") {
-    spec.identity.connection = Connection::Driver;
+    plan.identity.connection = Connection::Driver;
   } else if (entry.value == "printer") {
-    spec.identity.connection = Connection::Printer;
+    plan.identity.connection = Connection::Printer;
   } else {
     return "unknown connection \"" + shownText(entry.value) + "\" (driver or printer)";
   }
@@ -149,24 +149,24 @@ std::string connection(PlotterSpec& spec, const WorldEntry& entry) {
 }
 
 // A printer's model and the USB identifiers it leads to.
-std::optional<WorldFault> modelFault(const WorldSection& section, PlotterSpec& spec) {
+std::optional<WorldFault> modelFault(const WorldSection& section, PlotterPlan& plan) {
   const WorldEntry* model = section.find("model");
-  if (!model) return WorldFault{section.line, "printer plotter " + spec.label + " needs a model"};
-  if (std::string what = keyNameFault("model", spec.model); !what.empty()) {
+  if (!model) return WorldFault{section.line, "printer plotter " + plan.label + " needs a model"};
+  if (std::string what = keyNameFault("model", plan.model); !what.empty()) {
     return WorldFault{model->line, what};
   }
-  const int16_t row = discovery::findModelByHardwareId(spec.model);
+  const int16_t row = discovery::findModelByHardwareId(plan.model);
   const bool vendorGiven = section.find("vendor-id") != nullptr;
   const bool productGiven = section.find("product-id") != nullptr;
   if (row < 0 && !(vendorGiven && productGiven)) {
-    return WorldFault{model->line, "model " + shownText(spec.model) +
+    return WorldFault{model->line, "model " + shownText(plan.model) +
                                        " names no row of the model table: give vendor-id and "
                                        "product-id"};
   }
   if (row < 0) return std::nullopt;
   const discovery::ModelEntry& entry = discovery::modelTable()[size_t(row)];
-  if (!vendorGiven) spec.identity.vendorId = entry.vendorId;
-  if (!productGiven) spec.identity.productId = entry.productId;
+  if (!vendorGiven) plan.identity.vendorId = entry.vendorId;
+  if (!productGiven) plan.identity.productId = entry.productId;
   return std::nullopt;
 }
 
@@ -176,39 +176,39 @@ std::string defaultInstance(size_t index) {
   return text;
 }
 
-std::optional<WorldFault> settingsFault(const WorldSection& section, PlotterSpec& spec) {
+std::optional<WorldFault> settingsFault(const WorldSection& section, PlotterPlan& plan) {
   if (const WorldEntry* entry = section.find("connection")) {
-    if (std::string what = connection(spec, *entry); !what.empty()) {
+    if (std::string what = connection(plan, *entry); !what.empty()) {
       return WorldFault{entry->line, what};
     }
   }
   for (const WorldEntry& entry : section.entries) {
     if (entry.key == "connection") continue;
-    if (std::string what = apply(spec, entry); !what.empty()) return WorldFault{entry.line, what};
+    if (std::string what = apply(plan, entry); !what.empty()) return WorldFault{entry.line, what};
   }
-  if (std::string what = keyNameFault("instance", spec.identity.instanceSerial, "#");
+  if (std::string what = keyNameFault("instance", plan.identity.instanceSerial, "#");
       !what.empty()) {
     const WorldEntry* instance = section.find("instance");
     return WorldFault{instance ? instance->line : section.line, what};
   }
-  if (spec.identity.connection == Connection::Printer) return modelFault(section, spec);
+  if (plan.identity.connection == Connection::Printer) return modelFault(section, plan);
   return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<PlotterSpec> readPlotterSection(const WorldSection& section, size_t index,
+std::optional<PlotterPlan> readPlotterSection(const WorldSection& section, size_t index,
                                               WorldFault* fault) {
-  PlotterSpec spec;
-  spec.label = section.name;
-  spec.line = section.line;
-  spec.state.replyEnding.clear();
-  spec.identity.instanceSerial = defaultInstance(index);
-  if (std::optional<WorldFault> found = settingsFault(section, spec)) {
+  PlotterPlan plan;
+  plan.label = section.name;
+  plan.line = section.line;
+  plan.state.replyEnding.clear();
+  plan.identity.instanceSerial = defaultInstance(index);
+  if (std::optional<WorldFault> found = settingsFault(section, plan)) {
     *fault = std::move(*found);
     return std::nullopt;
   }
-  return spec;
+  return plan;
 }
 
 }  // namespace sim

@@ -9,13 +9,13 @@
 #include <optional>
 
 #include "sim/WorldSections.h"
-#include "sim/WorldSpec.h"
+#include "sim/WorldPlan.h"
 
 namespace sim {
 
 // The plotter the section describes; index is its place among the file's plotters. A key that
 // is unknown, has a bad value or does not apply to the plotter's connection is a fault.
-std::optional<PlotterSpec> readPlotterSection(const WorldSection& section, size_t index,
+std::optional<PlotterPlan> readPlotterSection(const WorldSection& section, size_t index,
                                               WorldFault* fault);
 
 }  // namespace sim

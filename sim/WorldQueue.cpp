@@ -13,7 +13,7 @@ std::string plotterFault(const std::string& label, const PlotterLabels& plotters
   return "plotter " + label + " is on the driver connection; a queue needs a printer plotter";
 }
 
-std::optional<WorldFault> entryFault(const WorldEntry& entry, QueueSpec& queue,
+std::optional<WorldFault> entryFault(const WorldEntry& entry, QueuePlan& queue,
                                      const PlotterLabels& plotters) {
   std::string what;
   if (entry.key == "port") {
@@ -31,7 +31,7 @@ std::optional<WorldFault> entryFault(const WorldEntry& entry, QueueSpec& queue,
   return WorldFault{entry.line, what};
 }
 
-std::optional<WorldFault> queueFault(const WorldSection& section, QueueSpec& queue,
+std::optional<WorldFault> queueFault(const WorldSection& section, QueuePlan& queue,
                                      const PlotterLabels& plotters) {
   if (std::string what = keyNameFault("queue name", queue.name); !what.empty()) {
     return WorldFault{section.line, what};
@@ -56,9 +56,9 @@ std::optional<WorldFault> queueFault(const WorldSection& section, QueueSpec& que
 
 }  // namespace
 
-std::optional<QueueSpec> readQueueSection(const WorldSection& section,
+std::optional<QueuePlan> readQueueSection(const WorldSection& section,
                                           const PlotterLabels& plotters, WorldFault* fault) {
-  QueueSpec queue;
+  QueuePlan queue;
   queue.name = section.name;
   queue.line = section.line;
   if (std::optional<WorldFault> found = queueFault(section, queue, plotters)) {

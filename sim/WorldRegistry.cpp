@@ -77,8 +77,8 @@ struct QueueDevice {
 };
 
 // The device behind the queue at this place.
-QueueDevice queueDevice(const WorldSpec& world, const PlotterPlaces& places, size_t index) {
-  const QueueSpec& queue = world.queues[index];
+QueueDevice queueDevice(const WorldPlan& world, const PlotterPlaces& places, size_t index) {
+  const QueuePlan& queue = world.queues[index];
   if (!queue.plotter.empty()) {
     const size_t plotter = places.at(queue.plotter);
     const std::string& model = world.plotters[plotter].model;
@@ -93,7 +93,7 @@ QueueDevice queueDevice(const WorldSpec& world, const PlotterPlaces& places, siz
   return {bus, queue.hardwareId, bus + "\\" + queue.hardwareId + "\\" + prefix + "&" + queue.port};
 }
 
-void writeQueue(RegWriter& reg, const WorldSpec& world, const PlotterPlaces& places, size_t index) {
+void writeQueue(RegWriter& reg, const WorldPlan& world, const PlotterPlaces& places, size_t index) {
   const std::string key = std::string(kPrinters) + "\\" + world.queues[index].name;
   reg.key(key);
   reg.text("Port", world.queues[index].port);
@@ -105,7 +105,7 @@ void writeQueue(RegWriter& reg, const WorldSpec& world, const PlotterPlaces& pla
   reg.multiText("HardwareID", {device.bus + "\\" + device.model, device.model});
 }
 
-void writeUsbDevice(RegWriter& reg, const PlotterSpec& plotter, size_t index) {
+void writeUsbDevice(RegWriter& reg, const PlotterPlan& plotter, size_t index) {
   char ids[32];
   std::snprintf(ids, sizeof ids, "USB\\Vid_%04x&Pid_%04x\\", plotter.identity.vendorId,
                 plotter.identity.productId);
@@ -117,7 +117,7 @@ void writeUsbDevice(RegWriter& reg, const PlotterSpec& plotter, size_t index) {
 
 std::string parentIdPrefix(size_t plotterIndex) { return instancePart("7&%08x&0", plotterIndex); }
 
-std::string worldRegistryText(const WorldSpec& world) {
+std::string worldRegistryText(const WorldPlan& world) {
   PlotterPlaces places;
   for (size_t i = 0; i < world.plotters.size(); ++i) places.emplace(world.plotters[i].label, i);
   RegWriter reg;

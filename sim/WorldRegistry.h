@@ -15,13 +15,13 @@
 #include <cstddef>
 #include <string>
 
-#include "sim/WorldSpec.h"
+#include "sim/WorldPlan.h"
 
 namespace sim {
 
 // .reg text (REGEDIT4) with all of it. Texts that hold control characters are written as hex
 // so that every name and value reads back as it stands.
-std::string worldRegistryText(const WorldSpec& world);
+std::string worldRegistryText(const WorldPlan& world);
 
 // The ParentIdPrefix of the plotter at this place in the world, "7&xxxxxxxx&0": stable and
 // different for every plotter.

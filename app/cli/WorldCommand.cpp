@@ -35,8 +35,8 @@ int check(const std::string& path, bool json, const Console& console) {
   }
   Report()
       .text("file", "file", path)
-      .number("plotters", "plotters", static_cast<int64_t>(world->spec().plotters.size()))
-      .number("queues", "queues", static_cast<int64_t>(world->spec().queues.size()))
+      .number("plotters", "plotters", static_cast<int64_t>(world->plan().plotters.size()))
+      .number("queues", "queues", static_cast<int64_t>(world->plan().queues.size()))
       .flag("valid", "", true)
       .write(console.out, json);
   return kExitOk;

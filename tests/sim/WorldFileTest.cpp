@@ -11,11 +11,11 @@
 namespace velkor::test {
 namespace {
 
-sim::WorldSpec parsed(const std::string& text) {
+sim::WorldPlan parsed(const std::string& text) {
   std::string error;
-  std::optional<sim::WorldSpec> world = sim::parseWorldFile(text, "lab.world", &error);
+  std::optional<sim::WorldPlan> world = sim::parseWorldFile(text, "lab.world", &error);
   EXPECT_TRUE(world) << error;
-  return world.value_or(sim::WorldSpec{});
+  return world.value_or(sim::WorldPlan{});
 }
 
 std::string faultOf(const std::string& text) {
@@ -31,7 +31,7 @@ std::string decoded(const std::string& text) {
 }
 
 TEST(WorldFileTest, EveryPlotterKeySetsItsSetting) {
-  sim::WorldSpec world = parsed(R"(
+  sim::WorldPlan world = parsed(R"(
 [plotter Bench]
 connection = driver
 type = HQRT J5-T
@@ -55,7 +55,7 @@ stale-replies = 2
 reply-delay = 250
 )");
   ASSERT_EQ(world.plotters.size(), 1u);
-  const sim::PlotterSpec& p = world.plotters[0];
+  const sim::PlotterPlan& p = world.plotters[0];
   EXPECT_EQ(p.label, "Bench");
   EXPECT_EQ(p.line, 2);
   EXPECT_EQ(p.identity.connection, sim::Connection::Driver);
@@ -81,7 +81,7 @@ reply-delay = 250
 }
 
 TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
-  sim::WorldSpec world = parsed(
+  sim::WorldPlan world = parsed(
       "[plotter A]\n"
       "[plotter B]\n"
       "connection = printer\n"
@@ -89,7 +89,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
       "online = no\n"
       "power-on-after = never\n");
   ASSERT_EQ(world.plotters.size(), 2u);
-  const sim::PlotterSpec& a = world.plotters[0];
+  const sim::PlotterPlan& a = world.plotters[0];
   const sim::PlotterState defaults;
   EXPECT_EQ(a.identity.connection, sim::Connection::Driver);
   EXPECT_EQ(a.identity.vendorId, usb::kLegacyVendorId);
@@ -103,7 +103,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
   EXPECT_EQ(a.identity.instanceSerial, "VK0000001");
 
   // A printer takes its USB identifiers from the row its model names, letter case aside.
-  const sim::PlotterSpec& b = world.plotters[1];
+  const sim::PlotterPlan& b = world.plotters[1];
   const discovery::ModelEntry& row = discovery::modelTable()[8];
   EXPECT_EQ(b.model, "velkorclassic5199");
   EXPECT_EQ(b.identity.vendorId, row.vendorId);
@@ -114,7 +114,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
 }
 
 TEST(WorldFileTest, PrinterModelOfNoRowTakesTheIdentifiersGiven) {
-  sim::WorldSpec world = parsed(
+  sim::WorldPlan world = parsed(
       "[plotter X]\nconnection = printer\nmodel = Prototype_0001\n"
       "vendor-id = 0x1234\nproduct-id = 0x0042\n");
   EXPECT_EQ(world.plotters[0].identity.vendorId, 0x1234);
@@ -153,7 +153,7 @@ TEST(WorldFileTest, BadValuesAreFaults) {
 }
 
 TEST(WorldFileTest, CommentsBlankLinesAndCarriageReturnsAreNoContent) {
-  sim::WorldSpec world = parsed(
+  sim::WorldPlan world = parsed(
       "# a comment\r\n"
       "  ; another\r\n"
       "\r\n"
@@ -172,7 +172,7 @@ TEST(WorldFileTest, CommentsBlankLinesAndCarriageReturnsAreNoContent) {
 }
 
 TEST(WorldFileTest, QueuesKeepFileOrderAndMayShareAPlotter) {
-  sim::WorldSpec world = parsed(
+  sim::WorldPlan world = parsed(
       "[queue Second]\nplotter = P\nport = USB002\n"  // names a plotter further down
       "[queue First]\nplotter = P\nport = USB001\n"
       "[queue Parallel]\nhardware-id = VelkorP-Series_27e01\nport = LPT1:\n"
@@ -259,7 +259,7 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
 }
 
 TEST(WorldFileTest, AQueueWithoutDeviceTakesAnyPort) {
-  sim::WorldSpec world = parsed("[queue Q]\nport = \\\\\\\\server\\\\laser & co\\r\n");
+  sim::WorldPlan world = parsed("[queue Q]\nport = \\\\\\\\server\\\\laser & co\\r\n");
   EXPECT_EQ(world.queues[0].port, "\\\\server\\laser & co\r");
 }
 

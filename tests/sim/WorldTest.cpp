@@ -215,7 +215,7 @@ TEST_F(WorldTest, PlottersArePluggedInInFileOrderWithTheirSettings) {
   EXPECT_TRUE(bench.present());
   EXPECT_EQ(bench.identity.instanceSerial, "VK0000002");
   EXPECT_EQ(bench.state.replyEnding, "");
-  EXPECT_EQ(world->spec().plotters[2].label, "Right");
+  EXPECT_EQ(world->plan().plotters[2].label, "Right");
 }
 
 TEST_F(WorldTest, DriverPlottersAreListedInFileOrder) {
@@ -314,7 +314,7 @@ TEST(WorldFileLoadTest, AFileIsReadOrItsReasonGiven) {
   std::ofstream(file.path()) << "[queue Q]\nport = USB001\n";
   std::unique_ptr<sim::World> world = sim::World::load(file.string(), &error);
   ASSERT_TRUE(world) << error;
-  EXPECT_EQ(world->spec().queues.size(), 1u);
+  EXPECT_EQ(world->plan().queues.size(), 1u);
 
   const std::string missing = file.string() + ".missing";
   EXPECT_FALSE(sim::World::load(missing, &error));
@@ -327,11 +327,11 @@ TEST(WorldFileLoadTest, AFileIsReadOrItsReasonGiven) {
 
 TEST_F(WorldTest, TheDefaultWorldCoversBothConnectionsAndEveryKindOfQueue) {
   use(sim::defaultWorldText());
-  const sim::WorldSpec& spec = world->spec();
+  const sim::WorldPlan& plan = world->plan();
   int drivers = 0;
   int updating = 0;
   std::vector<int> selectors;
-  for (const sim::PlotterSpec& plotter : spec.plotters) {
+  for (const sim::PlotterPlan& plotter : plan.plotters) {
     if (plotter.identity.connection == sim::Connection::Driver) {
       ++drivers;
       updating += plotter.state.updateMode ? 1 : 0;
@@ -347,7 +347,7 @@ TEST_F(WorldTest, TheDefaultWorldCoversBothConnectionsAndEveryKindOfQueue) {
   EXPECT_EQ(drivers, 3);
   EXPECT_EQ(updating, 1);
   EXPECT_EQ(selectors, (std::vector<int>{0, 1}));
-  ASSERT_EQ(spec.queues.size(), 4u);
+  ASSERT_EQ(plan.queues.size(), 4u);
   EXPECT_EQ(text(queueKey("Velkor P-Series LPT"), "Port"), "LPT1:");
   EXPECT_EQ(value(queueKey("Office Laser") + "\\PnPData", "DeviceInstanceID"), std::nullopt);
   for (const auto& plotter : world->plotters()) EXPECT_TRUE(plotter->present());

@@ -12,7 +12,7 @@
 
 namespace sim {
 
-struct PlotterSpec {
+struct PlotterPlan {
   std::string label;  // names it in faults and reports
   int line = 0;       // of its section header
   PlotterIdentity identity;
@@ -24,7 +24,7 @@ struct PlotterSpec {
   std::optional<os::sim::Tick> powerOnAfter = 20000;
 };
 
-struct QueueSpec {
+struct QueuePlan {
   std::string name;
   int line = 0;  // of its section header
   std::string port;
@@ -32,9 +32,9 @@ struct QueueSpec {
   std::string hardwareId;  // of a device that is no world plotter; empty: none
 };
 
-struct WorldSpec {
-  std::vector<PlotterSpec> plotters;
-  std::vector<QueueSpec> queues;
+struct WorldPlan {
+  std::vector<PlotterPlan> plotters;
+  std::vector<QueuePlan> queues;
 };
 
 }  // namespace sim
