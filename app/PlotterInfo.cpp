@@ -26,10 +26,6 @@ std::string fixtures() {
   return std::string(out, strnlen(out, plotter::kFixturesSize));
 }
 
-std::string recordText(const char (&field)[discovery::kRecordTextSize]) {
-  return std::string(field, strnlen(field, discovery::kRecordTextSize));
-}
-
 std::string updateModeText(discovery::Edition edition) {
   return edition == discovery::Edition::UpdateOnly ? "info not avail. in update mode"
                                                    : "data not availible";
@@ -48,7 +44,7 @@ PlotterInfo fillPlotterInfo(int index) {
   if (record->connection == discovery::kConnectionDriver) {
     plotter::selectLinkPlace(record->linkPlace);
   }
-  if (full) info.serialNumber = recordText(record->serial);
+  if (full) info.serialNumber = discovery::recordText(record->serial);
   info.plotterType = query("5");
   info.firmware =
       record->sizeClass == discovery::kUpdateModeSizeClass ? updateModeText(edition) : query("6");
@@ -61,7 +57,7 @@ PlotterInfo fillPlotterInfo(int index) {
   }
   info.firmwareVersion = info.firmware;
   info.bootNumber = std::atoi(info.bootProgram.c_str());
-  info.displayName = recordText(record->name);
+  info.displayName = discovery::recordText(record->name);
   return info;
 }
 

@@ -16,6 +16,10 @@ PlotterRecord* selectedRecord() {
   return &list.records[list.selected];
 }
 
+std::string recordText(const char (&field)[kRecordTextSize]) {
+  return std::string(field, strnlen(field, kRecordTextSize));
+}
+
 void setRecordText(char (&field)[kRecordTextSize], std::string_view text) {
   size_t count = std::min<size_t>(text.size(), kRecordTextSize - 1);
   std::memcpy(field, text.data(), count);

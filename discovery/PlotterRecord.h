@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace discovery {
@@ -45,6 +46,8 @@ PlotterList& plotterList();
 // The selected record, or null when the selected index names no valid record.
 PlotterRecord* selectedRecord();
 
+// A record field's text, up to its terminator (or all 128 bytes of a field that has none).
+std::string recordText(const char (&field)[kRecordTextSize]);
 // Copies text into a record field, cut to 127 characters and always terminated.
 void setRecordText(char (&field)[kRecordTextSize], std::string_view text);
 // Appends text to a record field, never making it longer than 127 characters.

@@ -21,11 +21,13 @@ bool contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
-// The reply to a query as a text; empty when the query failed.
-std::string ask(const char* query) {
-  char reply[kScanReplySize] = {};
-  plotter::queryOverDriver(query, reply, kScanReplySize);
-  return std::string(reply, strnlen(reply, kScanReplySize));
+// Asks the linked plotter; reply becomes its text (empty when the query failed). The query's
+// result: the reply length, or negative when no reply came.
+int16_t ask(const char* query, std::string& reply) {
+  char buffer[kScanReplySize] = {};
+  const int16_t result = plotter::queryOverDriver(query, buffer, kScanReplySize);
+  reply.assign(buffer, strnlen(buffer, kScanReplySize));
+  return result;
 }
 
 bool isBootPlatform(std::string_view name) {
@@ -93,23 +95,24 @@ void applyDisplayName(PlotterRecord& candidate) {
 
 // Asks the plotter at the open link what it is; false when it is given up.
 bool identify(PlotterRecord& candidate) {
-  const std::string platform = ask("5");
+  std::string platform;
+  ask("5", platform);
   if (!classifyPlatform(platform, candidate)) return false;
   setRecordText(candidate.name, platform);
   std::string examined = platform;
   if (candidate.sizeClass == kUpdateModeSizeClass) {
     appendRecordText(candidate.name, " ");
     appendRecordText(candidate.name, "update mode");
-  } else {
-    char reply[kScanReplySize] = {};
-    if (plotter::queryOverDriver("6", reply, kScanReplySize) <= 0) return false;
-    examined.assign(reply, strnlen(reply, kScanReplySize));
+  } else if (ask("6", examined) <= 0) {
+    return false;
   }
   const std::string_view part = modelPart(examined);
   if (candidate.sizeClass == 0) candidate.sizeClass = sizeClassOf(part, examined);
   if (candidate.sizeClass == 0) return false;
   if (candidate.brand == 0) candidate.brand = brandOf(part);
-  candidate.kind = ask("A").starts_with("G") ? 2 : 1;
+  std::string tool;
+  ask("A", tool);
+  candidate.kind = tool.starts_with("G") ? 2 : 1;
   if (candidate.sizeClass != kUpdateModeSizeClass) applyDisplayName(candidate);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sim/FaceEndpoint.h"
 #include "sim/UsbDescriptors.h"
 #include "sim/VirtualPlotter.h"
 #include "usb/UsbDriver.h"
@@ -21,6 +22,8 @@ constexpr BYTE kJobControlRecord[7] = {0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00}
 // A pipe's token: this base with the endpoint address in the low byte.
 constexpr DWORD kPipeTokenBase = 0x50495000;
 
+using Endpoint = FaceEndpoint<DriverFace, std::optional<BYTE>>;
+
 constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
 constexpr IoOutcome kDone{ERROR_SUCCESS, 0};
 
@@ -37,17 +40,6 @@ DWORD inputDword(const IoRequest& request) {
   std::memcpy(&value, request.input, sizeof value);
   return value;
 }
-
-class FaceEndpoint : public os::sim::DeviceEndpoint {
- public:
-  FaceEndpoint(std::shared_ptr<DriverFace> face, std::optional<BYTE> pipe)
-      : face_(std::move(face)), pipe_(pipe) {}
-  IoCompletion submit(const IoRequest& request) override { return face_->submit(pipe_, request); }
-
- private:
-  std::shared_ptr<DriverFace> face_;
-  std::optional<BYTE> pipe_;
-};
 
 // A pipe's path below the device: its endpoint address in decimal.
 std::optional<BYTE> pipeAddress(const std::string& subPath) {
@@ -67,12 +59,12 @@ DriverFace::DriverFace(VirtualPlotter& plotter, bool configured)
 
 std::unique_ptr<os::sim::DeviceEndpoint> DriverFace::open(const std::string& subPath, DWORD) {
   if (!plotter_) return nullptr;
-  if (subPath.empty()) return std::make_unique<FaceEndpoint>(shared_from_this(), std::nullopt);
+  if (subPath.empty()) return std::make_unique<Endpoint>(shared_from_this(), std::nullopt);
   std::optional<BYTE> address = pipeAddress(subPath);
   if (!address || configurationValue_ == 0 || !findEndpoint(plotter_->identity, *address)) {
     return nullptr;
   }
-  return std::make_unique<FaceEndpoint>(shared_from_this(), address);
+  return std::make_unique<Endpoint>(shared_from_this(), address);
 }
 
 IoCompletion DriverFace::submit(std::optional<BYTE> pipe, const IoRequest& request) {
@@ -146,11 +138,15 @@ IoOutcome DriverFace::descriptor(const IoRequest& request) {
   const PlotterIdentity& identity = plotter_->identity;
   std::optional<Bytes> bytes;
   switch (r[0]) {
-    case usb::USB_DEVICE_DESCRIPTOR_TYPE: bytes = deviceDescriptor(identity); break;
+    case usb::USB_DEVICE_DESCRIPTOR_TYPE:
+      bytes = deviceDescriptor(identity);
+      break;
     case usb::USB_CONFIGURATION_DESCRIPTOR_TYPE:
       if (r[1] == 0) bytes = configurationDescriptor(identity);
       break;
-    case usb::USB_STRING_DESCRIPTOR_TYPE: bytes = stringDescriptor(identity, r[3]); break;
+    case usb::USB_STRING_DESCRIPTOR_TYPE:
+      bytes = stringDescriptor(identity, r[3]);
+      break;
     case usb::USB_INTERFACE_DESCRIPTOR_TYPE:
       if (r[1] == 0) bytes = interfaceDescriptor(identity, r[2], r[3]);
       break;
@@ -212,8 +208,8 @@ IoOutcome DriverFace::attachPipe(const IoRequest& request) {
   if (request.inputLength != sizeof(DWORD)) return kInvalid;
   if (plotter_->misbehaviour.attachError) return {*plotter_->misbehaviour.attachError, 0};
   DWORD token = inputDword(request);
-  bool known = (token & ~DWORD(0xFF)) == kPipeTokenBase &&
-               findEndpoint(plotter_->identity, BYTE(token));
+  bool known =
+      (token & ~DWORD(0xFF)) == kPipeTokenBase && findEndpoint(plotter_->identity, BYTE(token));
   return known ? kDone : kInvalid;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "os/sim/CaseInsensitive.h"
+#include "sim/FaceEndpoint.h"
 #include "sim/PlotterReplies.h"
 #include "sim/VirtualPlotter.h"
 #include "usb/UsbPrintClass.h"
@@ -20,17 +21,6 @@ using Target = PrintClassFace::Target;
 constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
 constexpr IoOutcome kNotAnswered{ERROR_GEN_FAILURE, 0};
 constexpr char kEscape = 0x1B;
-
-class FaceEndpoint : public os::sim::DeviceEndpoint {
- public:
-  FaceEndpoint(std::shared_ptr<PrintClassFace> face, Target target)
-      : face_(std::move(face)), target_(target) {}
-  IoCompletion submit(const IoRequest& request) override { return face_->submit(target_, request); }
-
- private:
-  std::shared_ptr<PrintClassFace> face_;
-  Target target_;
-};
 
 // A bulk IN read in flight. The machine holds it with the request and drops it when the request
 // ends, so a read that ends without delivering (cancelled, its handle closed, the plotter gone)
@@ -83,7 +73,7 @@ std::unique_ptr<os::sim::DeviceEndpoint> PrintClassFace::open(const std::string&
   } else {
     return nullptr;
   }
-  return std::make_unique<FaceEndpoint>(shared_from_this(), target);
+  return std::make_unique<FaceEndpoint<PrintClassFace, Target>>(shared_from_this(), target);
 }
 
 IoCompletion PrintClassFace::submit(Target target, const IoRequest& request) {

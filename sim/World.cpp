@@ -35,9 +35,10 @@ World::World(WorldPlan plan)
 
 World::~World() = default;
 
-std::unique_ptr<World> World::load(const std::string& path, std::string* error) {
+std::unique_ptr<World> World::load(const std::string& path, std::string* error, bool* unreadable) {
   int reason = 0;
   std::optional<std::string> text = readWholeFile(path, &reason);
+  if (unreadable != nullptr) *unreadable = !text;
   if (!text) {
     *error = path + ": cannot open: " + std::strerror(reason);
     return nullptr;

@@ -26,8 +26,9 @@ namespace sim {
 class World {
  public:
   // The world in the file at path, or null with *error saying "path: cannot open: reason" or
-  // where the file is wrong.
-  static std::unique_ptr<World> load(const std::string& path, std::string* error);
+  // where the file is wrong; *unreadable (when given) tells the first from the second.
+  static std::unique_ptr<World> load(const std::string& path, std::string* error,
+                                     bool* unreadable = nullptr);
   // The world the text describes; name stands for the file in faults.
   static std::unique_ptr<World> fromText(std::string_view text, std::string_view name,
                                          std::string* error);

@@ -29,16 +29,17 @@ std::string where(const discovery::PlotterRecord& r) {
   if (r.connection == discovery::kConnectionDriver) {
     return "link place " + std::to_string(r.linkPlace);
   }
-  return "port " + fieldText(r.port);
+  return "port " + discovery::recordText(r.port);
 }
 
 void writeLine(std::ostream& out, int index, const discovery::PlotterRecord& r) {
   char line[512];
   std::snprintf(line, sizeof line, "%-3d %-24s %-9s size %-3d %-9s brand %-4d %-16s", index,
-                printable(fieldText(r.name)).c_str(), connectionName(r.connection).c_str(),
-                r.sizeClass, kindName(r.kind).c_str(), r.brand, printable(where(r)).c_str());
+                printable(discovery::recordText(r.name)).c_str(),
+                connectionName(r.connection).c_str(), r.sizeClass, kindName(r.kind).c_str(),
+                r.brand, printable(where(r)).c_str());
   std::string text = line;
-  if (r.serial[0] != '\0') text += " serial " + printable(fieldText(r.serial));
+  if (r.serial[0] != '\0') text += " serial " + printable(discovery::recordText(r.serial));
   out << text.substr(0, text.find_last_not_of(' ') + 1) << '\n';
 }
 

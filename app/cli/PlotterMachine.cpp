@@ -23,12 +23,12 @@ std::optional<discovery::Edition> editionNamed(const std::string& name) {
 // The world the options name; null with *error when it cannot be had.
 std::unique_ptr<sim::World> worldNamed(const std::string& name, ExitCode* code,
                                        std::string* error) {
+  bool unreadable = false;
   std::unique_ptr<sim::World> world =
       name == "default" ? sim::World::fromText(sim::defaultWorldText(), "default world", error)
-                        : sim::World::load(name, error);
+                        : sim::World::load(name, error, &unreadable);
   // A world file that is there but wrong is a failure; one that does not open, a file error.
-  if (!world)
-    *code = error->find(": cannot open: ") != std::string::npos ? kExitFileError : kExitFailed;
+  if (!world) *code = unreadable ? kExitFileError : kExitFailed;
   return world;
 }
 

@@ -1,7 +1,5 @@
 #include "app/cli/RecordText.h"
 
-#include <cstring>
-
 namespace cli {
 
 std::string connectionName(int16_t connection) {
@@ -21,18 +19,14 @@ std::string kindName(int16_t kind) {
   return kind == 1 ? "plotter" : kind == 2 ? "engraver" : "unknown";
 }
 
-std::string fieldText(const char (&field)[discovery::kRecordTextSize]) {
-  return std::string(field, strnlen(field, discovery::kRecordTextSize));
-}
-
 JsonObject recordJson(int index, const discovery::PlotterRecord& record) {
   return JsonObject()
       .add("index", int64_t{index})
-      .add("name", fieldText(record.name))
-      .add("port", fieldText(record.port))
-      .add("parentPrefix", fieldText(record.parentPrefix))
-      .add("serial", fieldText(record.serial))
-      .add("instance", fieldText(record.instanceText))
+      .add("name", discovery::recordText(record.name))
+      .add("port", discovery::recordText(record.port))
+      .add("parentPrefix", discovery::recordText(record.parentPrefix))
+      .add("serial", discovery::recordText(record.serial))
+      .add("instance", discovery::recordText(record.instanceText))
       .add("sizeClass", int64_t{record.sizeClass})
       .add("kind", int64_t{record.kind})
       .add("brand", int64_t{record.brand})

@@ -11,7 +11,6 @@ namespace cli {
 
 std::string connectionName(int16_t connection);  // "driver", "printer", "parallel", "other"
 std::string kindName(int16_t kind);              // "plotter", "engraver", "unknown"
-std::string fieldText(const char (&field)[discovery::kRecordTextSize]);
 // Every field of the record, numbers as numbers, with its list index.
 JsonObject recordJson(int index, const discovery::PlotterRecord& record);
 

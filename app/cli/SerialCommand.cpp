@@ -40,7 +40,7 @@ int findQueue(const std::string& name) {
   const discovery::PlotterList& list = discovery::plotterList();
   for (int i = 0; i < list.count; ++i) {
     if (list.records[i].connection == discovery::kConnectionPrinter &&
-        fieldText(list.records[i].name) == name) {
+        discovery::recordText(list.records[i].name) == name) {
       return i;
     }
   }
@@ -51,7 +51,7 @@ int findQueue(const std::string& name) {
 std::string refusal(int index) {
   const discovery::PlotterRecord& record = discovery::plotterList().records[index];
   if (record.connection == discovery::kConnectionPrinter) return {};
-  return "plotter " + std::to_string(index) + " (" + fieldText(record.name) +
+  return "plotter " + std::to_string(index) + " (" + discovery::recordText(record.name) +
          ") is not behind a print queue: a serial number is written only over a USB printer port";
 }
 
@@ -77,7 +77,7 @@ int serial(const Arguments& args, const Console& console) {
   if (const std::string why = refusal(index); !why.empty()) {
     return reportError(console, json, kContext, kExitFailed, why);
   }
-  const std::string name = fieldText(discovery::plotterList().records[index].name);
+  const std::string name = discovery::recordText(discovery::plotterList().records[index].name);
   discovery::plotterList().selected = static_cast<int16_t>(index);
   const bool written = plotter::setSerialNumber(text.c_str()) == 0;
   os::Sleep(kSerialSettleMs);
@@ -91,7 +91,8 @@ int serial(const Arguments& args, const Console& console) {
   if (after < 0)
     return reportError(console, json, kContext, kExitFailed,
                        "the plotter is no longer listed after the write", report);
-  report.text("serial", "serial now", fieldText(discovery::plotterList().records[after].serial));
+  report.text("serial", "serial now",
+              discovery::recordText(discovery::plotterList().records[after].serial));
   report.write(console.out, json);
   return kExitOk;
 }

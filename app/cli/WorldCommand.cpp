@@ -28,10 +28,10 @@ constexpr const char kHelp[] =
 
 int check(const std::string& path, bool json, const Console& console) {
   std::string error;
-  std::unique_ptr<sim::World> world = sim::World::load(path, &error);
+  bool unreadable = false;
+  std::unique_ptr<sim::World> world = sim::World::load(path, &error, &unreadable);
   if (!world) {
-    const bool opened = error.find(": cannot open: ") == std::string::npos;
-    return reportError(console, json, kContext, opened ? kExitFailed : kExitFileError, error);
+    return reportError(console, json, kContext, unreadable ? kExitFileError : kExitFailed, error);
   }
   Report()
       .text("file", "file", path)
