@@ -1,0 +1,27 @@
+// "Send update", as both programs run it: the checks of the dialog around the update procedure,
+// and the status line that reports the outcome.
+#pragma once
+
+#include <string>
+
+#include "firmware/SendFirmwareUpdate.h"
+#include "prompt/Prompter.h"
+
+namespace app {
+
+struct SendUpdateOutcome {
+  int result = 0;      // the update procedure's result; kUpdateRefused for the dialog's refusals
+  std::string status;  // the status line's new text
+  firmware::UpdateFindings findings;
+  firmware::UpdateTarget target;  // what the plotter showed before the update
+};
+
+// The update-mode rule: a vendor-driver plotter must be in update mode, and a version text with
+// "1.12" or "1.13" in it must not be updated in place.
+bool needsUpdateMode(int connection, int sizeClass, const std::string& firmwareVersion);
+
+// ensureTempName, a refresh of the plotter list (keeping a valid selection), the 500 ms pause,
+// the dialog's refusals, the update procedure, and the information notice after success.
+SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter& prompter);
+
+}  // namespace app
