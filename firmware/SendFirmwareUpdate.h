@@ -39,9 +39,17 @@ struct UpdateFindings {
   UpdateIdentity firmware;
 };
 
-// The selected plotter of the plotter list with the given connection; messages and questions go
-// to prompter. log (capacity bytes) takes the parser's progress lines. findings, if given, is
-// filled as far as the procedure got.
+// Updates the selected plotter of the plotter list, which has the given connection, with the
+// firmware file at path; messages and questions go to prompter. log (capacity bytes) takes the
+// parser's progress lines. findings, if given, is filled as far as the procedure got: the device
+// once it is identified, the firmware once the file is converted.
+// Only the vendor driver (2) and the printing class (3) can take an update; any other
+// connection, and a vendor-driver plotter whose boot program is not 1, 2 or 3, is refused before
+// the file is opened. The converted stream stays in the temporary file after a refusal of the
+// file or of its fit and after a failed send on the vendor driver; a stream that could not be
+// written whole never stays.
+// 0 when sent; kUpdateRefused; kUpdateSendFailed; the plotter link's error when it does not
+// open (no message); a result of plotter::printFileJobs on the printing class.
 int sendFirmwareUpdate(const char* path, char* log, int capacity, int connection,
                        const UpdateTarget& target, prompt::Prompter& prompter,
                        UpdateFindings* findings = nullptr);

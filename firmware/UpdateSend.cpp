@@ -1,0 +1,77 @@
+#include "firmware/UpdateSend.h"
+
+#include <cstring>
+
+#include "channel/FileTransfer.h"
+#include "discovery/Edition.h"
+#include "firmware/SendFirmwareUpdate.h"
+#include "os/Calls.h"
+#include "plotter/CommandExecutor.h"
+#include "plotter/CommandTable.h"
+#include "plotter/PlotterLink.h"
+#include "plotter/PrintJobs.h"
+
+namespace firmware {
+namespace {
+
+// ESC ".DL": the print data that follows is an update stream.
+constexpr char kDownloadCommand[] = {0x1B, '.', 'D', 'L'};
+// Old firmware restarts into its download state; it is given this long before it is asked
+// whether it is back, then this many more chances a second apart.
+constexpr DWORD kRestartPause = 4000;
+constexpr int kOnlinePolls = 8;
+constexpr DWORD kPollPause = 1000;
+// Newer firmware switches by itself on the announcement, in this time.
+constexpr DWORD kAnnouncementPause = 2000;
+
+bool runCommand(int16_t plotterRow, int32_t code) {
+  std::string reply;
+  return plotter::executeCommand(plotterRow, code, reply);
+}
+
+bool queryOnline(int16_t plotterRow) {
+  return runCommand(plotterRow, discovery::currentEditionFacts().queryOnlineCode);
+}
+
+// Version texts compare by their first four characters; "????" is firmware that cannot say.
+bool needsDownloadState(const std::string& firmwareVersion) {
+  const char* version = firmwareVersion.c_str();
+  return std::strncmp(version, "????", 4) == 0 || std::strncmp(version, "1.12", 4) <= 0;
+}
+
+bool enterDownloadState(int16_t plotterRow) {
+  if (!runCommand(plotterRow, plotter::kFirmwareUpdate)) return false;
+  os::Sleep(kRestartPause);
+  for (int poll = 0; poll < kOnlinePolls; ++poll) {
+    if (queryOnline(plotterRow)) return true;
+    os::Sleep(kPollPause);
+  }
+  return false;
+}
+
+bool announceStream(const char* queueName, const char* streamPath) {
+  return plotter::printRawJob(queueName, kDownloadCommand, sizeof kDownloadCommand, streamPath);
+}
+
+}  // namespace
+
+int sendUpdateToDriver(const char* streamPath) {
+  const bool sent = channel::sendFileTransfer(plotter::linkChannel(), streamPath, true);
+  return sent ? 0 : kUpdateSendFailed;
+}
+
+int sendUpdateToPrinter(int16_t plotterRow, const std::string& firmwareVersion,
+                        const char* queueName, const char* streamPath) {
+  if (!queryOnline(plotterRow)) return kUpdateSendFailed;
+  if (needsDownloadState(firmwareVersion)) {
+    if (!enterDownloadState(plotterRow) || !announceStream(queueName, streamPath)) {
+      return kUpdateSendFailed;
+    }
+  } else {
+    if (!announceStream(queueName, streamPath)) return kUpdateSendFailed;
+    os::Sleep(kAnnouncementPause);
+  }
+  return plotter::printFileJobs(streamPath, queueName);
+}
+
+}  // namespace firmware
