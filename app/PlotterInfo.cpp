@@ -56,7 +56,7 @@ PlotterInfo fillPlotterInfo(int index) {
     info.status = query("B");
   }
   info.firmwareVersion = info.firmware;
-  info.bootNumber = std::atoi(info.bootProgram.c_str());
+  info.bootNumber = std::atol(info.bootProgram.c_str());
   info.displayName = discovery::recordText(record->name);
   return info;
 }

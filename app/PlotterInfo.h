@@ -19,7 +19,7 @@ struct PlotterInfo {
   // What the dialog keeps of them: the firmware field's text, the leading integer of the boot
   // program field and the record's name.
   std::string firmwareVersion;
-  int bootNumber = 0;
+  long bootNumber = 0;
   std::string displayName;
 };
 

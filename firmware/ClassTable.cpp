@@ -2,12 +2,12 @@
 
 namespace firmware {
 namespace {
-constexpr int kClassTable[12] = {0, 1, 1, 1, 4, 5, 5, 7, 8, 8, 10, 11};
+constexpr int kClassTable[kClassTableSize] = {0, 1, 1, 1, 4, 5, 5, 7, 8, 8, 10, 11};
 }  // namespace
 
 int hardwareClass(int deviceType) {
   const int type = deviceType & 0x0F;
-  return type < 12 ? kClassTable[type] : type;
+  return type < kClassTableSize ? kClassTable[type] : type;
 }
 
 }  // namespace firmware

@@ -82,4 +82,13 @@ JsonObject& JsonObject::add(std::string_view key, const std::vector<JsonObject>&
   return addRaw(key, array + "]");
 }
 
+JsonObject& JsonObject::add(std::string_view key, const std::vector<int64_t>& values) {
+  std::string array = "[";
+  for (int64_t value : values) {
+    if (array.size() > 1) array += ",";
+    array += std::to_string(value);
+  }
+  return addRaw(key, array + "]");
+}
+
 }  // namespace cli

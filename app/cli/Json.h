@@ -25,6 +25,8 @@ class JsonObject {
   JsonObject& add(std::string_view key, const JsonObject& value);
   // An array of objects: [{...},{...}]
   JsonObject& add(std::string_view key, const std::vector<JsonObject>& values);
+  // An array of numbers: [1,2,3]
+  JsonObject& add(std::string_view key, const std::vector<int64_t>& values);
   // The object's text: {"key":value,...}
   std::string text() const { return "{" + members_ + "}"; }
 

@@ -6,6 +6,8 @@
 #include "app/cli/ExitCodes.h"
 #include "app/cli/Report.h"
 #include "discovery/ModelTable.h"
+#include "firmware/ClassTable.h"
+#include "firmware/FirmwareNameTable.h"
 #include "usb/UsbIdentifiers.h"
 
 namespace cli {
@@ -22,7 +24,10 @@ constexpr const char kHelp[] =
     "1 vendor requests), size class, kind (0 asked of the plotter, 1 plotter, 2 engraver) and\n"
     "brand.\n\n"
     "Options:\n"
-    "  --json  one JSON object on standard output; the table as \"models\":[{\"row\":0,...}]\n";
+    "  --json  one JSON object on standard output; the table as \"models\":[{\"row\":0,...}],\n"
+    "          and the tables a firmware update decides by: \"firmwareNames\" (the names of\n"
+    "          the plotter lines an identity code stands for, the end row included) and\n"
+    "          \"classTable\" (the hardware class of each device type 0 to 11)\n";
 
 JsonObject modelJson(int row, const discovery::ModelEntry& model) {
   return JsonObject()
@@ -49,6 +54,26 @@ void writeModelTable(std::ostream& out) {
   }
 }
 
+std::vector<JsonObject> firmwareNamesJson() {
+  std::vector<JsonObject> rows;
+  for (const firmware::FirmwareNameEntry& entry : firmware::firmwareNameTable()) {
+    rows.push_back(JsonObject()
+                       .add("manufacturer", entry.manufacturer)
+                       .add("model", entry.model)
+                       .add("typeByte", int64_t{entry.typeByte})
+                       .add("manufacturerCode", int64_t{entry.manufacturerCode}));
+  }
+  return rows;
+}
+
+std::vector<int64_t> classTableJson() {
+  std::vector<int64_t> classes;
+  for (int type = 0; type < firmware::kClassTableSize; ++type) {
+    classes.push_back(firmware::hardwareClass(type));
+  }
+  return classes;
+}
+
 int models(const Arguments& args, const Console& console) {
   Report report;
   report.hex("vendorId", "vendor ID", usb::kVendorId, 4)
@@ -62,7 +87,12 @@ int models(const Arguments& args, const Console& console) {
   std::vector<JsonObject> rows;
   const auto table = discovery::modelTable();
   for (size_t row = 0; row < table.size(); ++row) rows.push_back(modelJson(int(row), table[row]));
-  console.out << report.json().add("models", rows).text() << '\n';
+  console.out << report.json()
+                     .add("models", rows)
+                     .add("firmwareNames", firmwareNamesJson())
+                     .add("classTable", classTableJson())
+                     .text()
+              << '\n';
   return kExitOk;
 }
 
