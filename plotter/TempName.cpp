@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-#include "plotter/ExclusiveFile.h"
+#include "os/ExclusiveFile.h"
 
 namespace plotter {
 namespace {
@@ -85,7 +85,8 @@ std::FILE* createTempFile() {
     return nullptr;
   }
   removeTempFile();
-  std::FILE* stream = createExclusiveFile(file.name.c_str());
+  std::FILE* stream =
+      os::createExclusiveFile(file.name.c_str(), os::NewFileAccess::OwnerOnly).release();
   if (stream) file.created = true;
   return stream;
 }
