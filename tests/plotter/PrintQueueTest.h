@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "tests/plotter/PlotterListTest.h"
 
@@ -36,15 +34,6 @@ class PrintQueueTest : public PlotterListTest {
       names += (names.empty() ? "" : ",") + job.document;
     }
     return names;
-  }
-
-  // The bytes of all the jobs the plotter took, in order.
-  std::vector<uint8_t> bytesReceived() const {
-    std::vector<uint8_t> bytes;
-    for (const os::sim::PrintJob& job : printer->printJobs()) {
-      bytes.insert(bytes.end(), job.data.begin(), job.data.end());
-    }
-    return bytes;
   }
 
   sim::VirtualPlotter* printer = nullptr;
