@@ -29,9 +29,10 @@ int linkAbort() {
     closePlotterLink();  // nothing half-open stays behind
     return error;
   }
-  if (!channel::commandTransfer(linkChannel(), kAbortCommand)) discardChannelError();
+  const bool sent = channel::commandTransfer(linkChannel(), kAbortCommand);
+  if (!sent) discardChannelError();
   closePlotterLink();
-  return 0;
+  return sent ? 0 : kLinkFailed;
 }
 
 int printClassAbort() {

@@ -89,13 +89,13 @@ TEST_F(PlotFileTest, DriverAbortSendsABlankAndClosesTheLinkWhateverHappens) {
   EXPECT_EQ(commandsTaken(plotter), std::vector<std::string>{" "});
   EXPECT_EQ(linkDevice(), nullptr);
   plotter.misbehaviour.silent = true;
-  EXPECT_EQ(abortPlot(), 0);
+  EXPECT_EQ(abortPlot(), kLinkFailed) << "a plotter that does not answer did not take it";
   EXPECT_EQ(linkDevice(), nullptr);
   plotter.misbehaviour.silent = false;
   EXPECT_EQ(plotFile(file.path()), 0);
   EXPECT_EQ(plotter.jobs().files().size(), 2u);
   plotter.unplug();
-  EXPECT_EQ(abortPlot(), 0) << "the link was open: the failed send is not reported";
+  EXPECT_EQ(abortPlot(), kLinkFailed) << "the link was open, but the plotter did not take it";
   EXPECT_EQ(linkDevice(), nullptr);
   EXPECT_EQ(abortPlot(), kLinkFailed) << "nothing to open";
 }
