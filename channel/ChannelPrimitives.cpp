@@ -1,5 +1,6 @@
 #include "channel/ChannelPrimitives.h"
 
+#include "channel/TransferProgress.h"
 #include "os/Calls.h"
 
 namespace channel {
@@ -52,8 +53,11 @@ bool readChannelStatus(const PipeSet& pipes, WORD& word) {
 bool writeChannelStream(const PipeSet& pipes, const void* data, DWORD total, DWORD chunk) {
   if (data == nullptr) return finish(ERROR_INVALID_PARAMETER);
   const BYTE* bytes = static_cast<const BYTE*>(data);
+  reportTransferProgress(0, total);
   return finish(inChunks(total, chunk, [&](DWORD offset, DWORD length) {
-    return USBWritePipe(pipes.bulkOut, bytes + offset, length, nullptr);
+    DWORD status = USBWritePipe(pipes.bulkOut, bytes + offset, length, nullptr);
+    if (status == 0) reportTransferProgress(offset + length, total);
+    return status;
   }));
 }
 

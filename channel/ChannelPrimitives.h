@@ -12,7 +12,8 @@ bool sendChannelRequest(const PipeSet& pipes, BYTE* record, DWORD length);
 // Reads the little-endian status word from the interrupt pipe; waits.
 bool readChannelStatus(const PipeSet& pipes, WORD& word);
 // Writes total bytes to the bulk OUT pipe in chunks of chunk bytes, each waiting for the one
-// before; stops at the first failure (what was written stays written).
+// before; stops at the first failure (what was written stays written). Tells the transfer
+// progress listener 0 of total first, then the bytes written after each chunk.
 bool writeChannelStream(const PipeSet& pipes, const void* data, DWORD total, DWORD chunk);
 // Reads total bytes from the bulk IN pipe in the same way. A read that brings fewer bytes than
 // it asked for fails with ERROR_INVALID_DATA, so no part of the buffer is left unfilled.

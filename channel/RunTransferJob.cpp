@@ -3,6 +3,7 @@
 #include "channel/ChannelPrimitives.h"
 #include "channel/QueryTransfer.h"
 #include "channel/RequestRecord.h"
+#include "channel/TransferProgress.h"
 #include "os/Calls.h"
 
 namespace channel {
@@ -37,7 +38,10 @@ DWORD readStatus(const PipeSet& pipes) {
 // File jobs: the file's bytes from the view, in chunks of the channel's chunk size.
 bool sendFileData(TransferJob& job) {
   DWORD total = requestFileSize(job);
-  if (total == 0) return true;
+  if (total == 0) {
+    reportTransferProgress(0, 0);  // nothing to stream; a listener still sees the file begin
+    return true;
+  }
   return writeChannelStream(job.channel->pipes, job.view.get(), total, job.channel->chunkSize);
 }
 

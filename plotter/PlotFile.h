@@ -11,8 +11,9 @@ int plotFile(const char* path);
 // 0, or kLinkFailed when the link does not open or the transfer fails. The link stays open.
 int sendPlotFile(const char* path);
 // Vendor driver: a single blank as a command, then the link is closed whatever happened (the
-// result: 0, or the link's error when it did not open). Printing class: "Reset" (0 sent, -2 the
-// command failed). Any other connection, or none selected: 0, nothing sent.
+// result: 0, the link's error when it did not open, kLinkFailed when the plotter did not take
+// the command; the dialog shows none of them, velkorctl says which). Printing class: "Reset" (0
+// sent, -2 the command failed). Any other connection, or none selected: 0, nothing sent.
 int abortPlot();
 
 }  // namespace plotter

@@ -5,17 +5,11 @@
 
 #include <string>
 
-#include "firmware/UniqueFile.h"
-
 namespace cli {
 
 // A text from the system, such as a path from the command line, in UTF-8: on Windows it comes
 // in the system code page; elsewhere paths are taken as UTF-8 already and come back unchanged.
 std::string utf8FromSystem(const std::string& text);
-
-// Creates the file for binary writing, failing when the name exists already, so that the
-// file is certainly this run's own; null with errno set when it cannot.
-firmware::UniqueFile createNewFile(const std::string& path);
 
 // Gives the file at from the name to, replacing a file of that name in one step; false with
 // errno set when it cannot.

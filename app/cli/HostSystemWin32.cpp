@@ -1,6 +1,3 @@
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <cerrno>
@@ -40,19 +37,6 @@ std::string utf8FromSystem(const std::string& text) {
   std::string utf8(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
   return utf8;
-}
-
-firmware::UniqueFile createNewFile(const std::string& path) {
-  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                       _S_IREAD | _S_IWRITE);
-  if (fd < 0) return nullptr;
-  firmware::UniqueFile file(_fdopen(fd, "wb"));
-  if (!file) {
-    const int error = errno;
-    _close(fd);
-    errno = error;
-  }
-  return file;
 }
 
 // The C library's rename does not replace an existing file on Windows.

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "app/cli/HostSystem.h"
+#include "os/ExclusiveFile.h"
 
 namespace cli {
 namespace {
@@ -61,7 +62,7 @@ OutputFile::OutputFile(const std::string& path) : target_(targetOf(path)) {
 void OutputFile::openBeside() {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string name = freshName(target_);
-    file_ = createNewFile(name);
+    file_ = os::createExclusiveFile(name.c_str(), os::NewFileAccess::UserDefault);
     if (file_) {
       staging_ = name;
       // The file it replaces keeps its permissions.

@@ -18,8 +18,11 @@ const char* callName(Call call) {
     case Call::RegQueryValue: return "RegQueryValueExA";
     case Call::OpenPrinter: return "OpenPrinterA";
     case Call::StartDocPrinter: return "StartDocPrinterA";
+    case Call::StartPagePrinter: return "StartPagePrinter";
     case Call::WritePrinter: return "WritePrinter";
+    case Call::EndPagePrinter: return "EndPagePrinter";
     case Call::EndDocPrinter: return "EndDocPrinter";
+    case Call::ClosePrinter: return "ClosePrinter";
   }
   return "?";
 }

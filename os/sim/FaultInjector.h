@@ -28,8 +28,11 @@ enum class Call {
   RegQueryValue,
   OpenPrinter,
   StartDocPrinter,
+  StartPagePrinter,
   WritePrinter,
+  EndPagePrinter,
   EndDocPrinter,
+  ClosePrinter,  // the handle is closed all the same; only the result says failure
 };
 
 // The call's Windows name, for messages.

@@ -79,6 +79,9 @@ BOOL PrintSpooler::startPage(HANDLE handle) {
   std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
   if (!printer) return FALSE;
   if (printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
+  if (std::optional<Fault> fault = faults_.check(Call::StartPagePrinter, printer->queue)) {
+    return failWith(fault->error);
+  }
   printer->inPage = true;
   return TRUE;
 }
@@ -103,6 +106,9 @@ BOOL PrintSpooler::endPage(HANDLE handle) {
   std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
   if (!printer) return FALSE;
   if (!printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
+  if (std::optional<Fault> fault = faults_.check(Call::EndPagePrinter, printer->queue)) {
+    return failWith(fault->error);
+  }
   printer->inPage = false;
   return TRUE;
 }
@@ -123,8 +129,13 @@ BOOL PrintSpooler::endDoc(HANDLE handle) {
   return TRUE;
 }
 
-BOOL PrintSpooler::close(HANDLE printer) {
-  if (!handles_.remove(printer, Closer::ClosePrinter)) return failWith(ERROR_INVALID_HANDLE);
+// A fault does not keep the handle: it goes as on Windows, and the result reports the failure.
+BOOL PrintSpooler::close(HANDLE handle) {
+  auto printer = std::static_pointer_cast<Printer>(handles_.remove(handle, Closer::ClosePrinter));
+  if (!printer) return failWith(ERROR_INVALID_HANDLE);
+  if (std::optional<Fault> fault = faults_.check(Call::ClosePrinter, printer->queue)) {
+    return failWith(fault->error);
+  }
   return TRUE;
 }
 
