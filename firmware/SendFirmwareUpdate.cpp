@@ -44,8 +44,8 @@ int printerDevice(const PlotterRecord* record, const UpdateTarget& target,
   return 0;
 }
 
-// Writes what the conversion produced to the temporary file; a stream that did not wholly reach
-// the disk is a write failure, whatever the parser said, and goes.
+// Closes the temporary file. A stream that did not wholly reach the disk is a write failure,
+// whatever the parser said, and the file goes.
 bool finishTempFile(UniqueFile temp) {
   const bool clean = std::ferror(temp.get()) == 0;
   const bool closed = std::fclose(temp.release()) == 0;  // data not flushed fails here
