@@ -1,0 +1,79 @@
+// Updates of plotters on the vendor driver: the stream goes as a firmware file over the plotter
+// link with no question asked, and the plotter comes back with the new firmware.
+#include <gtest/gtest.h>
+
+#include "channel/FileTransfer.h"
+#include "plotter/QueryFrontEnd.h"
+#include "tests/update/UpdateTest.h"
+
+namespace velkor::test {
+namespace {
+
+class DriverUpdate : public UpdateTest {
+ protected:
+  void SetUp() override {
+    UpdateTest::SetUp();
+    plotter_ = &plugIn();
+    addRecord(discovery::kConnectionDriver);
+  }
+
+  // The firmware text the plotter reports once switched on again, over a new link.
+  std::string firmwareAfterPowerOn() {
+    plotter_->powerOn();
+    plotter::closePlotterLink();
+    char reply[64] = "";
+    plotter::queryPlotter("6", reply, sizeof reply);
+    return reply;
+  }
+
+  sim::VirtualPlotter* plotter_ = nullptr;
+};
+
+TEST_F(DriverUpdate, FirmwareOfTheBootTypeGoesWithoutAQuestionAndThePlotterComesBackWithIt) {
+  // Boot program 1: type 1 of manufacturer 0; 0x4C11 differs in its manufacturer only.
+  EXPECT_EQ(update(firmwareFile(0x4C11, "2.20 A4"), 2, 1), 0);
+  EXPECT_TRUE(prompter.calls().empty());
+  EXPECT_EQ(log, "Sending program data\n\n PALL 2.20 A4\n\n Please wait...\n");
+  EXPECT_EQ(findings.device.code, 0x0001);
+  EXPECT_STREQ(findings.firmware.names.model, "Linnea 30");
+  const sim::ReceivedFile& file = plotter_->jobs().files().at(0);
+  EXPECT_EQ(file.code, sim::kFirmwareUpdateRequest);
+  EXPECT_EQ(file.name, channel::transferFileName(plotter::tempName()));
+  EXPECT_TRUE(plotter_->jobs().updates().at(0).accepted);
+  EXPECT_FALSE(tempFileExists());
+  EXPECT_EQ(firmwareAfterPowerOn(), "2.20 A4");
+}
+
+TEST_F(DriverUpdate, UnknownBootProgramOrALinkThatDoesNotOpenEndsItBeforeTheFile) {
+  EXPECT_EQ(update(firmwareFile(0x0001), 2, 4), -2);
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{
+                "Boot program of the plotter not recognised (4)\nThe update was not sent\n"});
+  EXPECT_FALSE(findings.device.known);
+  plotter_->unplug();
+  plotter::closePlotterLink();
+  EXPECT_EQ(update(firmwareFile(0x0001), 2, 1), plotter::kLinkFailed);
+  EXPECT_EQ(prompter.calls().size(), 1u);  // the link's failure has no message
+  EXPECT_EQ(log, "");
+  EXPECT_FALSE(tempFileExists());
+}
+
+TEST_F(DriverUpdate, PlotterVanishingMidStreamKeepsTheStreamFileForTheNextUpdateToReplace) {
+  const std::string file = firmwareFile(0x0001, "2.30 A4");
+  plotter_->misbehaviour.vanishAtChunk = 1;
+  EXPECT_EQ(update(file, 2, 1), -4);
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"Error sending update to plotter. Connection OK?"});
+  EXPECT_TRUE(tempFileExists());
+  EXPECT_EQ(plotter_->jobs().files().at(0).received, 131072u);
+
+  plotter_->misbehaviour.vanishAtChunk.reset();
+  plotter_->powerOn();
+  plotter::closePlotterLink();
+  EXPECT_EQ(update(file, 2, 1), 0);
+  EXPECT_FALSE(tempFileExists());
+  EXPECT_EQ(firmwareAfterPowerOn(), "2.30 A4");
+}
+
+}  // namespace
+}  // namespace velkor::test
