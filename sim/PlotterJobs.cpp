@@ -13,9 +13,6 @@ namespace {
 using os::sim::IoCompletion;
 using os::sim::IoOutcome;
 
-// Update streams are at most a little over 2 MiB; anything far beyond is not kept.
-constexpr DWORD kLargestUpdateStream = 4u << 20;
-
 DWORD readLe32(const BYTE* bytes) {
   return DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
 }
