@@ -34,6 +34,7 @@ std::string token(const DriverEvent& event) {
     case Kind::DeviceReset: return "reset";
     case Kind::PipeReset: return "reset-pipe";
     case Kind::PortCycled: return "cycle";
+    case Kind::Abort: return "abort";
     case Kind::Vanished: return "vanished";
     case Kind::Setup: return {};
   }

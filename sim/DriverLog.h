@@ -11,6 +11,7 @@
 //   data:N                  N bytes written to the bulk OUT pipe
 //   reply:N                 N bytes read from the bulk IN pipe
 //   reset, reset-pipe, cycle  IOCTL_UDRV_RESET_DEVICE, IOCTL_UDRV_RESET_PIPE, IOCTL_UDRV_CYCLE_PORT
+//   abort                   the command " " (the link abort) ended a plot in progress
 //   vanished                the plotter went away (unplugged, shut off after an update, or on request)
 // Setup requests (descriptors, configuration, interfaces, features, USB status, pipe tokens and
 // attaching) are in events() only.
@@ -34,6 +35,7 @@ struct DriverEvent {
     DeviceReset,
     PipeReset,
     PortCycled,
+    Abort,
     Vanished,
     Setup,           // value: the I/O control code; bytes: its input record
   };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sim/PlotterReplies.h"
 #include "sim/VirtualPlotter.h"
 #include "usb/UsbApi.h"
 
@@ -12,9 +11,6 @@ namespace {
 
 using os::sim::IoCompletion;
 using os::sim::IoOutcome;
-
-// Update streams are at most a little over 2 MiB; anything far beyond is not kept.
-constexpr DWORD kLargestUpdateStream = 4u << 20;
 
 DWORD readLe32(const BYTE* bytes) {
   return DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
@@ -71,10 +67,10 @@ bool PlotterJobs::startJob(const BYTE* record, DWORD length) {
       std::optional<std::string> text = recordText(record, length);
       if (!text) return false;
       if (record[0] == kCommandRequest) {
-        commands_.push_back(*text);
+        command(*text);
       } else {
         queries_.push_back(*text);
-        queueReply(replyTo(plotter_.state, *text));
+        queueReply(plotter_.answer(*text));
       }
       return true;
     }
@@ -89,6 +85,7 @@ bool PlotterJobs::startFile(const BYTE* record, DWORD length) {
   file.code = record[0];
   file.size = readLe32(record + 1);
   file.name.assign(reinterpret_cast<const char*>(record + 6), record[5]);
+  if (file.code == kPlotFileRequest) plotter_.plotDesk().begin(file.name);
   files_.push_back(std::move(file));
   running_ = WordChecksum();
   receiving_ = files_.size() - 1;
@@ -149,38 +146,35 @@ void PlotterJobs::receive(ReceivedFile& file, const BYTE* data, DWORD length) {
   file.chunks.push_back(length);
   DWORD taken = std::min(length, file.size - file.received);
   strayBytes_ += length - taken;
-  running_.add(data, taken);
   bool update = file.code == kFirmwareUpdateRequest;
   if ((update && file.size <= kLargestUpdateStream) || (!update && keepBytes_)) {
     file.bytes.insert(file.bytes.end(), data, data + taken);
   }
+  // Plot data is summed once, by the plotter's plots.
+  if (update) {
+    running_.add(data, taken);
+    file.checksum = running_.value();
+  } else {
+    file.checksum = plotter_.plotDesk().add(file.name, data, taken, plotter_.now());
+  }
   file.received += taken;
 }
 
+// Firmware checks the whole stream before it takes anything from it.
 void PlotterJobs::finishFile(ReceivedFile& file) {
   receiving_.reset();
-  file.checksum = running_.value();
-  if (file.code == kFirmwareUpdateRequest) takeUpdate(file);
+  if (file.code != kFirmwareUpdateRequest) return;
+  plotter_.takeUpdate(file.bytes.size() == file.size
+                          ? checkUpdateStream(file.bytes.data(), file.bytes.size())
+                          : UpdateStreamCheck{false, "byte count", {}, 0, 0, 0});
 }
 
-// Firmware checks the whole stream before it takes anything from it; a stream it accepts
-// makes it restart with the new text, and a restarting plotter is off the bus until powered on.
-void PlotterJobs::takeUpdate(const ReceivedFile& file) {
-  UpdateStreamCheck check = file.bytes.size() == file.size
-                                ? checkUpdateStream(file.bytes.data(), file.bytes.size())
-                                : UpdateStreamCheck{false, "byte count", {}, 0, 0};
-  updates_.push_back(check);
-  if (!check.accepted) return;
-  std::string text = updateText(check.title);
-  PlotterState& s = plotter_.state;
-  if (check.title.compare(0, 4, "BOOT") == 0) {
-    if (!text.empty()) s.bootText = text;
-  } else if (check.title.compare(0, 4, "CONF") != 0) {
-    if (!text.empty()) s.firmwareText = text;
-    s.updateMode = false;
+// The link abort is the command of a single blank: it ends the plot in progress.
+void PlotterJobs::command(const std::string& text) {
+  commands_.push_back(text);
+  if (text == " " && plotter_.plotDesk().abort(plotter_.now())) {
+    plotter_.log().add({DriverEvent::Kind::Abort, 0, {}});
   }
-  plotter_.unplug();
-  if (plotter_.whenShutOff) plotter_.whenShutOff();
 }
 
 void PlotterJobs::reset() {

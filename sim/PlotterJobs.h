@@ -2,7 +2,9 @@
 // arrive by control request, each answered by a 2-byte status word on the interrupt pipe; a file
 // request (0x02 plot data, 0x08 firmware update) is followed by the file's bytes on the bulk OUT
 // pipe, a query (0x03) by its reply on the bulk IN pipe (32-bit length, then the bytes); a chunk
-// size announcement (0x05) and a command (0x06) have no data phase.
+// size announcement (0x05) and a command (0x06) have no data phase. Plot data goes to the
+// plotter's plots (sim/Plots.h), an update stream to its update check; the command " " (the
+// link abort) ends the plot in progress.
 #pragma once
 
 #include <cstdint>
@@ -61,7 +63,6 @@ class PlotterJobs {
   const std::vector<ReceivedFile>& files() const { return files_; }
   const std::vector<std::string>& queries() const { return queries_; }
   const std::vector<std::string>& commands() const { return commands_; }
-  const std::vector<UpdateStreamCheck>& updates() const { return updates_; }
   // Bulk OUT bytes that came with no file request to carry them.
   uint64_t strayBytes() const { return strayBytes_; }
 
@@ -72,7 +73,7 @@ class PlotterJobs {
   bool startFile(const BYTE* record, DWORD length);
   void receive(ReceivedFile& file, const BYTE* data, DWORD length);
   void finishFile(ReceivedFile& file);
-  void takeUpdate(const ReceivedFile& file);
+  void command(const std::string& text);
 
   VirtualPlotter& plotter_;
   std::deque<WORD> statusWords_;
@@ -84,7 +85,6 @@ class PlotterJobs {
   std::vector<ReceivedFile> files_;
   std::vector<std::string> queries_;
   std::vector<std::string> commands_;
-  std::vector<UpdateStreamCheck> updates_;
   uint64_t strayBytes_ = 0;
 };
 

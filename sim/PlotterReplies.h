@@ -13,7 +13,8 @@ struct PlotterState;
 // "4;", "S:" and "S=:". A custom answer (state.replies) for the whole text wins and is given as
 // written; a built-in one is the state's text followed by state.replyEnding.
 bool answersQuery(const PlotterState& state, const std::string& query);
-// The answer to the query; empty for a query the plotter does not know.
-std::string replyTo(const PlotterState& state, const std::string& query);
+// The answer to the query; empty for a query the plotter does not know. While the plotter is
+// plotting, the status query "B" gives "Plotting" instead of the state's status.
+std::string replyTo(const PlotterState& state, const std::string& query, bool plotting);
 
 }  // namespace sim

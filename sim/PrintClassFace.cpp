@@ -21,6 +21,8 @@ using Target = PrintClassFace::Target;
 constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
 constexpr IoOutcome kNotAnswered{ERROR_GEN_FAILURE, 0};
 constexpr char kEscape = 0x1B;
+// The RAW job that enters the download state: ESC ".DL".
+constexpr BYTE kDownloadJob[] = {0x1B, 0x2E, 0x44, 0x4C};
 
 // A bulk IN read in flight. The machine holds it with the request and drops it when the request
 // ends, so a read that ends without delivering (cancelled, its handle closed, the plotter gone)
@@ -115,14 +117,54 @@ void PrintClassFace::command(const std::string& bytes) {
   PlotterState& state = plotter_->state;
   if (letters == "0") return;  // the dummy command never answers: draining relies on it
   if (letters == "K") {
-    transfers_.clear();
+    reset();
   } else if (letters == "DL") {
-    downloadState_ = true;
+    if (!stream_) enterDownloadState();
   } else if (answersQuery(state, queryText(letters))) {
-    if (!plotter_->misbehaviour.silent) queueReply(replyTo(state, queryText(letters)));
+    if (!plotter_->misbehaviour.silent) queueReply(plotter_->answer(queryText(letters)));
   } else if (std::optional<std::string> serial = serialToSet(letters)) {
     state.serialNumber = *serial;
   }
+}
+
+void PrintClassFace::reset() {
+  transfers_.clear();
+  Plots& plots = plotter_->plotDesk();
+  if (plots.abort(plotter_->now())) {
+    plots.end();  // a job after it begins a file of its own, whatever its name
+    plotter_->printerLog().add({Kind::Abort, 0, {}});
+  }
+}
+
+void PrintClassFace::enterDownloadState() {
+  stream_.emplace();
+  plotter_->plotDesk().end();
+}
+
+// ESC ".DL" is the command only until a stream has begun; within one it is the stream's bytes.
+void PrintClassFace::printJob(const std::string& document, std::span<const BYTE> data) {
+  std::shared_ptr<PrintClassFace> self = shared_from_this();  // an accepted update detaches it
+  if (data.empty() || plotter_->misbehaviour.switchedOff) return;
+  if (std::ranges::equal(data, kDownloadJob) && !(stream_ && stream_->started())) {
+    if (!stream_) enterDownloadState();
+    return;
+  }
+  size_t taken = takeStream(data);
+  if (plotter_ && taken < data.size()) {
+    plotter_->plotDesk().add(document, data.data() + taken, data.size() - taken, plotter_->now());
+  }
+}
+
+// The bytes the stream took; the plotter has taken the stream when it is complete.
+size_t PrintClassFace::takeStream(std::span<const BYTE> data) {
+  if (!stream_) return 0;
+  size_t taken = stream_->take(data.data(), data.size());
+  if (stream_->outcome()) {
+    UpdateStreamCheck check = *stream_->outcome();
+    stream_.reset();
+    plotter_->takeUpdate(check);
+  }
+  return taken;
 }
 
 void PrintClassFace::queueReply(const std::string& reply) {
@@ -187,7 +229,7 @@ IoCompletion PrintClassFace::vendorGet(const IoRequest& request) {
   const Misbehaviour& m = plotter_->misbehaviour;
   if (m.switchedOff || m.silent) return IoCompletion::now(kNotAnswered);
   if (!request.output && request.outputLength > 0) return IoCompletion::now(kInvalid);
-  std::string reply = replyTo(plotter_->state, queryText(query));
+  std::string reply = plotter_->answer(queryText(query));
   return later([reply, buffer = request.output, length = request.outputLength] {
     DWORD count = DWORD(std::min<size_t>(length, reply.size()));
     std::copy_n(reply.begin(), count, buffer);
@@ -200,7 +242,7 @@ IoCompletion PrintClassFace::vendorSet(const IoRequest& request) {
   plotter_->printerLog().add({Kind::VendorSet, 0, bytes});
   const Misbehaviour& m = plotter_->misbehaviour;
   if (m.switchedOff || m.silent) return IoCompletion::now(kNotAnswered);
-  if (bytes == "K") transfers_.clear();
+  if (bytes == "K") reset();
   return later([] { return IoOutcome{ERROR_SUCCESS, 0}; });
 }
 

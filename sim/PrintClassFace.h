@@ -8,9 +8,10 @@
 //   query letters ("5", "6", "7", "8", "A", "B", "4", "S:", "S=:", or any with a custom answer)
 //                 queue a reply
 //   "S<text>:"    sets the serial number to <text>
-//   "K"           reset: drops the replies still queued
+//   "K"           reset: drops the replies still queued and ends a plot in progress
 //   "DL"          enters the download state
 //   "0" (the dummy command) and anything else: no reply.
+// In the download state it answers as before, as its boot loader does.
 // A reply travels as two USB transfers on PIPE129: a header whose 4 bytes are the payload's
 // length (little-endian), then the payload (none when the reply is empty). A read completes
 // with the next queued transfer, cut to the read's length (the rest stays for the next read);
@@ -20,6 +21,13 @@
 // returns the same replies; IOCTL_USBPRINT_VENDOR_SET_COMMAND takes "K" as a reset;
 // IOCTL_USBPRINT_GET_LPT_STATUS returns one status byte.
 //
+// RAW print jobs from the spooler port: a job of exactly the four bytes ESC ".DL" enters the
+// download state too. In it, the jobs that follow carry one update stream (in jobs of at most
+// 1 MiB, sim/UpdateStreamReceiver.h); once it is complete, or refused by its transfer line, the
+// plotter checks it and takes it (VirtualPlotter::takeUpdate) and leaves the download state. Any
+// other job, and whatever follows the stream's end, is plot data (sim/Plots.h). Empty jobs
+// change nothing, and a switched-off plotter takes nothing from a job.
+//
 // Once the plotter has gone away the face is detached: the machine fails every request on a
 // handle still open, and the face logs nothing more.
 #pragma once
@@ -27,11 +35,14 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "os/Win32.h"
 #include "os/sim/SimDevice.h"
+#include "sim/UpdateStreamReceiver.h"
 
 namespace sim {
 
@@ -54,7 +65,9 @@ class PrintClassFace : public os::sim::SimDevice,
   // Queues a reply's two transfers, shaped by the plotter's misbehaviour (announced length,
   // header bytes).
   void queueReply(const std::string& reply);
-  bool downloadState() const { return downloadState_; }
+  bool downloadState() const { return stream_.has_value(); }
+  // A RAW print job's bytes, which live only for the call.
+  void printJob(const std::string& document, std::span<const BYTE> data);
   // Logs a bulk IN read that ended with this many bytes (0: cancelled or failed).
   void logRead(DWORD count);
 
@@ -67,11 +80,14 @@ class PrintClassFace : public os::sim::SimDevice,
   os::sim::IoCompletion vendorSet(const os::sim::IoRequest& request);
   os::sim::IoCompletion later(std::function<os::sim::IoOutcome()> finish) const;
   void command(const std::string& bytes);
+  void reset();
+  void enterDownloadState();
+  size_t takeStream(std::span<const BYTE> data);
   DWORD takeTransfer(BYTE* buffer, DWORD length);
 
   VirtualPlotter* plotter_;
-  std::deque<std::vector<BYTE>> transfers_;  // queued on the bulk IN pipe, oldest first
-  bool downloadState_ = false;
+  std::deque<std::vector<BYTE>> transfers_;     // queued on the bulk IN pipe, oldest first
+  std::optional<UpdateStreamReceiver> stream_;  // in the download state, the stream it awaits
 };
 
 }  // namespace sim

@@ -30,6 +30,7 @@ std::string token(const PrinterEvent& event) {
     case Kind::VendorGet: return "get:" + shown(event.bytes);
     case Kind::VendorSet: return "set:" + shown(event.bytes);
     case Kind::PrintJob: return "job:" + std::to_string(event.value);
+    case Kind::Abort: return "abort";
     case Kind::Vanished: return "vanished";
   }
   return {};

@@ -11,6 +11,7 @@
 //   get:TEXT, set:TEXT  IOCTL_USBPRINT_VENDOR_GET_COMMAND / _SET_COMMAND with their input bytes
 //                       up to the first zero byte
 //   job:N               a RAW print job of N bytes that reached the plotter through its port
+//   abort               a reset (ESC ".K" or the vendor set request "K") ended a plot in progress
 //   vanished            the plotter went away
 #pragma once
 
@@ -23,7 +24,7 @@ namespace sim {
 
 struct PrinterEvent {
   enum class Kind { LptStatus, LptStatusFailed, PipeWrite, PipeRead, VendorGet, VendorSet,
-                    PrintJob, Vanished };
+                    PrintJob, Abort, Vanished };
   Kind kind;
   DWORD value = 0;    // PipeRead: the byte count; PrintJob: the job's byte count
   std::string bytes;  // PipeWrite, VendorGet, VendorSet: the bytes

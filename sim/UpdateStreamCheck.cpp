@@ -7,9 +7,6 @@
 namespace sim {
 namespace {
 
-// The longest transfer line: a 24-character title, two 8-digit numbers, blanks and the end.
-constexpr size_t kLongestLine = 24 + 1 + 8 + 1 + 8 + 2 + 1;
-
 // A lowercase hexadecimal number as printf "%lx" writes it.
 bool parseHex(const std::string& text, uint32_t& value) {
   if (text.empty() || text.size() > 8 || (text.size() > 1 && text[0] == '0')) return false;
@@ -36,9 +33,9 @@ bool parseLine(std::string line, UpdateStreamCheck& check) {
 
 }  // namespace
 
-UpdateStreamCheck checkUpdateStream(const uint8_t* stream, size_t length) {
+UpdateStreamCheck readTransferLine(const uint8_t* stream, size_t length) {
   UpdateStreamCheck check;
-  const uint8_t* end = stream + std::min(length, kLongestLine);
+  const uint8_t* end = stream + std::min(length, kLongestTransferLine);
   const uint8_t* cr = std::find(stream, end, uint8_t('\r'));
   if (cr == end) {
     check.reason = "no transfer line";
@@ -53,12 +50,19 @@ UpdateStreamCheck checkUpdateStream(const uint8_t* stream, size_t length) {
     check.reason = "malformed transfer line";
     return check;
   }
-  if (check.count != length - lineLength || check.count % 2 != 0) {
+  check.lineLength = lineLength;
+  return check;
+}
+
+UpdateStreamCheck checkUpdateStream(const uint8_t* stream, size_t length) {
+  UpdateStreamCheck check = readTransferLine(stream, length);
+  if (check.lineLength == 0) return check;
+  if (check.count != length - check.lineLength || check.count % 2 != 0) {
     check.reason = "byte count";
     return check;
   }
   WordChecksum sum;
-  sum.add(stream + lineLength, check.count);
+  sum.add(stream + check.lineLength, check.count);
   if (sum.value() != check.checksum) {
     check.reason = "checksum";
     return check;

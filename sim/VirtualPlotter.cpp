@@ -36,7 +36,7 @@ void VirtualPlotter::attachFace() {
     driverFace_ = std::make_shared<DriverFace>(*this, identity.configured);
     machine_->addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, devicePath(), driverFace_);
   }
-  for (int i = 0; i < misbehaviour.staleReplies; ++i) leaveStaleReply(replyTo(state, "B"));
+  for (int i = 0; i < misbehaviour.staleReplies; ++i) leaveStaleReply(answer("B"));
 }
 
 // The face lets go of the plotter before the machine ends what is pending on it.
@@ -57,6 +57,7 @@ void VirtualPlotter::unplug() {
   if (driverFace_) log_.add({DriverEvent::Kind::Vanished, 0, {}});
   if (printFace_) printerLog_.add({PrinterEvent::Kind::Vanished, 0, {}});
   detachFace();
+  plots_.stop();
 }
 
 // A freshly enumerated device holds nothing from before but the stale replies it is told to.
@@ -86,18 +87,61 @@ void VirtualPlotter::servePort(const std::string& portName) {
 
 void VirtualPlotter::attachPort(const std::string& portName) {
   std::weak_ptr<VirtualPlotter*> plotter = self_;
-  machine_->attachPort(portName, [plotter](const os::sim::PrintJob& job) {
-    if (std::shared_ptr<VirtualPlotter*> alive = plotter.lock()) (*alive)->receive(job);
-  });
+  machine_->attachPort(portName,
+                       [plotter](const os::sim::PrintJob& job, std::span<const BYTE> data) {
+                         if (std::shared_ptr<VirtualPlotter*> alive = plotter.lock())
+                           (*alive)->receive(job, data);
+                       });
 }
 
-void VirtualPlotter::receive(const os::sim::PrintJob& job) {
+// Every job is recorded as it came; only the printing-class face makes something of it.
+void VirtualPlotter::receive(const os::sim::PrintJob& job, std::span<const BYTE> data) {
   if (!present()) return;
-  printerLog_.add({PrinterEvent::Kind::PrintJob, DWORD(job.data.size()), {}});
-  printJobs_.push_back(job);
+  printerLog_.add({PrinterEvent::Kind::PrintJob, DWORD(data.size()), {}});
+  WordChecksum checksum;
+  checksum.add(data.data(), data.size());
+  ReceivedPrintJob& record = printJobs_.emplace_back(
+      ReceivedPrintJob{job.queue, job.document, data.size(), checksum.value(), {}});
+  if (keepBytes_) record.bytes.assign(data.begin(), data.end());
+  if (printFace_) printFace_->printJob(job.document, data);
 }
 
 bool VirtualPlotter::downloadState() const { return printFace_ && printFace_->downloadState(); }
+
+void VirtualPlotter::keepReceivedBytes(bool keep) {
+  keepBytes_ = keep;
+  jobs_.keepReceivedBytes(keep);
+}
+
+std::string VirtualPlotter::lastUpdateOutcome() const {
+  if (updates_.empty()) return {};
+  const UpdateStreamCheck& last = updates_.back();
+  return last.accepted ? "accepted " + last.title : "rejected: " + last.reason;
+}
+
+bool VirtualPlotter::plotting() const { return present() && plots_.plotting(now()); }
+
+os::sim::Tick VirtualPlotter::now() const { return machine_->now(); }
+
+std::string VirtualPlotter::answer(const std::string& query) const {
+  return replyTo(state, query, plotting());
+}
+
+// Firmware checks the whole stream before it takes anything from it; a stream it accepts
+// makes it restart with the new text, and a restarting plotter is off the bus until powered on.
+void VirtualPlotter::takeUpdate(const UpdateStreamCheck& check) {
+  updates_.push_back(check);
+  if (!check.accepted) return;
+  std::string text = updateText(check.title);
+  if (check.title.compare(0, 4, "BOOT") == 0) {
+    if (!text.empty()) state.bootText = text;
+  } else if (check.title.compare(0, 4, "CONF") != 0) {
+    if (!text.empty()) state.firmwareText = text;
+    state.updateMode = false;
+  }
+  unplug();
+  if (whenShutOff) whenShutOff();
+}
 
 void VirtualPlotter::leaveStaleReply(const std::string& reply) {
   if (identity.connection == Connection::Driver) {

@@ -15,7 +15,9 @@
 // By its identity's connection the plotter answers either the driver through its driver face
 // (sim/DriverFace.h; the transfer protocol itself is in sim/PlotterJobs.h) or the printing class
 // through its printing-class face (sim/PrintClassFace.h). Both answer the queries alike
-// (sim/PlotterReplies.h). RAW print jobs reach it through a spooler port it serves.
+// (sim/PlotterReplies.h). RAW print jobs reach it through a spooler port it serves. Both
+// faces take update streams alike (updates(), the stream's rules in PlotterState) and record
+// the plot data they receive (plots(), sim/Plots.h).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,8 +33,10 @@
 #include "os/sim/PrintJob.h"
 #include "os/sim/SimDevice.h"
 #include "sim/DriverLog.h"
-#include "sim/PrinterLog.h"
+#include "sim/Plots.h"
 #include "sim/PlotterJobs.h"
+#include "sim/PrinterLog.h"
+#include "sim/UpdateStreamCheck.h"
 #include "usb/UsbIdentifiers.h"
 
 namespace os::sim {
@@ -103,6 +108,15 @@ struct PlotterState {
   std::map<std::string, std::string> replies;
 };
 
+// A RAW print job as it reached the plotter through its port.
+struct ReceivedPrintJob {
+  std::string queue;
+  std::string document;
+  uint64_t size = 0;
+  uint32_t checksum = 0;    // WordChecksum of its bytes
+  std::vector<BYTE> bytes;  // only when the plotter keeps received bytes
+};
+
 // Ways to misbehave, all off by default.
 struct Misbehaviour {
   WORD statusWord = 0;                  // posted after requests (0: all is well)
@@ -161,18 +175,32 @@ class VirtualPlotter {
   // port reach the plotter while it is present (a job that ends while it is away is lost). May
   // be called before plugIn; the port is attached then.
   void servePort(const std::string& portName);
-  // The RAW print jobs that reached the plotter, in order.
-  const std::vector<os::sim::PrintJob>& printJobs() const { return printJobs_; }
-  // True after the printing-class face took ESC ".DL", until the plotter goes away.
+  // The RAW print jobs that reached the plotter, in order, whatever it made of them.
+  const std::vector<ReceivedPrintJob>& printJobs() const { return printJobs_; }
+  // True after the printing-class face took ESC ".DL" (as a command or as a RAW job), until it
+  // has received (or refused) an update stream, or the plotter goes away.
   bool downloadState() const;
+  // Set before a transfer to keep every received plot byte, in jobs().files() and printJobs()
+  // (otherwise only counts and checksums).
+  void keepReceivedBytes(bool keep);
+
+  // --- What it took, on either face ------------------------------------------------------------
+  // Every update stream received to its end, or refused as soon as its transfer line told,
+  // in order: the driver face's firmware files and the printing class's download streams.
+  const std::vector<UpdateStreamCheck>& updates() const { return updates_; }
+  // The latest of updates() in words: "" when there was none, "accepted " and the stream's
+  // title ("accepted PROG 2.01 A3"), or "rejected: " and the reason ("rejected: checksum").
+  std::string lastUpdateOutcome() const;
+  // The plot files received, in order (sim/Plots.h); counts and checksums, no bytes.
+  const std::vector<PlotRecord>& plots() const { return plots_.records(); }
+  // True while a plot is being drawn: the status query answers "Plotting".
+  bool plotting() const;
 
   // --- What the driver saw --------------------------------------------------------------------
   std::string driverLog() const { return log_.summary(); }
   const std::vector<DriverEvent>& driverEvents() const { return log_.events(); }
   void clearDriverLog() { log_.clear(); }
   const PlotterJobs& jobs() const { return jobs_; }
-  // Set before a transfer to keep every received file byte (otherwise only counts and checksums).
-  void keepReceivedBytes(bool keep) { jobs_.keepReceivedBytes(keep); }
   // The device lock's nesting depth now (0: free).
   int lockDepth() const;
   // Leaves a whole reply (length and bytes) queued on the bulk IN pipe, as an earlier exchange
@@ -190,12 +218,20 @@ class VirtualPlotter {
   DriverLog& log() { return log_; }
   PlotterJobs& jobDesk() { return jobs_; }
   PrinterLog& printerLog() { return printerLog_; }
+  Plots& plotDesk() { return plots_; }
+  // The machine's clock; only while plugged in.
+  os::sim::Tick now() const;
+  // The answer to a query now (sim/PlotterReplies.h).
+  std::string answer(const std::string& query) const;
+  // Records the check of an update stream and takes what an accepted one brings (see
+  // PlotterState); then the plotter shuts off and tells whenShutOff.
+  void takeUpdate(const UpdateStreamCheck& check);
 
  private:
   void attachFace();
   void detachFace();
   void attachPort(const std::string& portName);
-  void receive(const os::sim::PrintJob& job);
+  void receive(const os::sim::PrintJob& job, std::span<const BYTE> data);
 
   PlotterJobs jobs_;
   DriverLog log_;
@@ -205,7 +241,10 @@ class VirtualPlotter {
   std::shared_ptr<DriverFace> driverFace_;
   std::shared_ptr<PrintClassFace> printFace_;
   std::vector<std::string> ports_;
-  std::vector<os::sim::PrintJob> printJobs_;
+  std::vector<ReceivedPrintJob> printJobs_;
+  std::vector<UpdateStreamCheck> updates_;
+  Plots plots_;
+  bool keepBytes_ = false;
   // The spooler's port sinks hold this weakly, so that a job after the plotter's end is lost
   // instead of reaching it.
   std::shared_ptr<VirtualPlotter*> self_ = std::make_shared<VirtualPlotter*>(this);

@@ -21,6 +21,7 @@ class Printer : public KernelObject {
   std::string queue;
   std::string port;
   std::optional<PrintJob> job;  // the document being printed
+  std::vector<BYTE> data;       // its bytes, until it ends
   bool inPage = false;
 };
 
@@ -71,7 +72,7 @@ DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
   }
   const auto* info = reinterpret_cast<const DOC_INFO_1A*>(docInfo);
   printer->job = PrintJob{printer->queue, info->pDocName ? info->pDocName : "",
-                          info->pDatatype ? info->pDatatype : "RAW", {}};
+                          info->pDatatype ? info->pDatatype : "RAW", 0};
   return nextJobId_++;
 }
 
@@ -97,7 +98,8 @@ BOOL PrintSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD writ
     count = std::min(count, fault->bytes);
   }
   const BYTE* bytes = static_cast<const BYTE*>(buffer);
-  printer->job->data.insert(printer->job->data.end(), bytes, bytes + count);
+  printer->data.insert(printer->data.end(), bytes, bytes + count);
+  printer->job->size += count;
   *written = count;
   return TRUE;
 }
@@ -121,10 +123,12 @@ BOOL PrintSpooler::endDoc(HANDLE handle) {
     return failWith(fault->error);
   }
   PrintJob job = std::move(*printer->job);
+  std::vector<BYTE> data = std::move(printer->data);
   printer->job.reset();
+  printer->data = {};
   printer->inPage = false;
   auto sink = sinks_.find(upperCase(printer->port));
-  if (equalsIgnoringCase(job.datatype, "RAW") && sink != sinks_.end()) sink->second(job);
+  if (equalsIgnoringCase(job.datatype, "RAW") && sink != sinks_.end()) sink->second(job, data);
   jobs_.push_back(std::move(job));
   return TRUE;
 }
@@ -139,7 +143,7 @@ BOOL PrintSpooler::close(HANDLE handle) {
   return TRUE;
 }
 
-void PrintSpooler::attachPort(const std::string& portName, Sink sink) {
+void PrintSpooler::attachPort(const std::string& portName, PrintSink sink) {
   sinks_[upperCase(portName)] = std::move(sink);
 }
 

@@ -1,11 +1,11 @@
 // The simulated print spooler. Its queues are the subkeys of the printers key of the registry,
 // each sending to the port its "Port" value names. A job goes OpenPrinterA, StartDocPrinterA
 // (level 1), [StartPagePrinter, WritePrinter..., EndPagePrinter]..., EndDocPrinter, ClosePrinter;
-// calls out of that order fail. An ended job is recorded and, if RAW, handed to its port's
-// sink; a job still open at ClosePrinter is discarded.
+// calls out of that order fail. An ended job is recorded and, if RAW, handed with its bytes to
+// its port's sink; the record keeps the byte count only. A job still open at ClosePrinter is
+// discarded.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,7 +19,6 @@ namespace os::sim {
 
 class PrintSpooler {
  public:
-  using Sink = std::function<void(const PrintJob&)>;
   PrintSpooler(HandleTable& handles, const RegistryTree& registry, FaultInjector& faults)
       : handles_(handles), registry_(registry), faults_(faults) {}
 
@@ -32,14 +31,14 @@ class PrintSpooler {
   BOOL close(HANDLE printer);
 
   const std::vector<PrintJob>& jobs() const { return jobs_; }
-  void attachPort(const std::string& portName, Sink sink);
+  void attachPort(const std::string& portName, PrintSink sink);
 
  private:
   HandleTable& handles_;
   const RegistryTree& registry_;
   FaultInjector& faults_;
   std::vector<PrintJob> jobs_;
-  std::map<std::string, Sink> sinks_;  // by upper-cased port name
+  std::map<std::string, PrintSink> sinks_;  // by upper-cased port name
   DWORD nextJobId_ = 1;
 };
 

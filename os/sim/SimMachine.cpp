@@ -115,8 +115,7 @@ bool SimMachine::loadRegistry(std::string_view regText, std::string* error) {
 
 const std::vector<PrintJob>& SimMachine::printJobs() const { return parts_->spooler.jobs(); }
 
-void SimMachine::attachPort(const std::string& portName,
-                            std::function<void(const PrintJob&)> sink) {
+void SimMachine::attachPort(const std::string& portName, PrintSink sink) {
   parts_->spooler.attachPort(portName, std::move(sink));
 }
 

@@ -68,10 +68,10 @@ class SimMachine : public os::Platform {
 
   // --- Print spooler --------------------------------------------------------------------------
   // Queues are the subkeys of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Print\Printers,
-  // each with its "Port" value. Every ended job is recorded, in order.
+  // each with its "Port" value. Every ended job is recorded, in order, by its byte count.
   const std::vector<PrintJob>& printJobs() const;
-  // RAW jobs printed to a queue on this port are handed to sink as they end.
-  void attachPort(const std::string& portName, std::function<void(const PrintJob&)> sink);
+  // RAW jobs printed to a queue on this port are handed to sink, with their bytes, as they end.
+  void attachPort(const std::string& portName, PrintSink sink);
 
   // --- Resources and faults -------------------------------------------------------------------
   // The string LoadStringA serves for id.

@@ -151,8 +151,13 @@ TEST(VelkorctlModels, ShowsTheIdentifiersAndEveryModelRow) {
   EXPECT_EQ(r.out.substr(0, std::strlen(expected)), expected);
   EXPECT_NE(r.out.find("{\"row\":50,\"vendorId\":11898,\"productId\":21505,"
                        "\"hardwareId\":\"TessarineTessa_300B31ca\",\"commandTable\":0,"
-                       "\"sizeClass\":0,\"kind\":0,\"brand\":8}]}"),
+                       "\"sizeClass\":0,\"kind\":0,\"brand\":8}],\"firmwareNames\":[{"),
             std::string::npos);
+  // The tables an update decides by: the names with their end row, the classes of types 0-11.
+  EXPECT_NE(r.out.find("{\"manufacturer\":\"unknown\",\"model\":\"unknown\",\"typeByte\":0,"
+                       "\"manufacturerCode\":0}],\"classTable\":[0,1,1,1,4,5,5,7,8,8,10,11]}\n"),
+            std::string::npos)
+      << r.out;
 }
 
 TEST(JsonString, EscapesQuotesBackslashesControlAndHighBytes) {

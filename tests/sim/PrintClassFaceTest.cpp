@@ -1,6 +1,8 @@
 // The virtual plotter's printing-class face, driven by the Windows calls the command executor
 // makes: escape commands on PIPE02, replies as two transfers on PIPE129, the vendor and
-// port-status requests on the device, and RAW jobs through the spooler.
+// port-status requests on the device, and RAW jobs through the spooler: update streams in the
+// download state, plot data, and the reset that ends a plot.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "os/Handles.h"
 #include "sim/PrintClassFace.h"
 #include "sim/VirtualPlotter.h"
+#include "tests/sim/SampleUpdateStream.h"
 #include "tests/support/SimMachineTest.h"
 #include "usb/UsbDriver.h"
 #include "usb/UsbPrintClass.h"
@@ -246,14 +249,13 @@ class PrintClassJobTest : public PrintClassFaceTest {
     ASSERT_TRUE(machine.loadRegistry(kQueues));
   }
 
-  void print(const char* queue, std::string data) {
+  void print(const char* queue, std::string data, std::string document = "job") {
     HANDLE raw = nullptr;
     std::string name = queue;
     ASSERT_TRUE(os::OpenPrinterA(name.data(), &raw, nullptr));
     os::UniquePrinter printer(raw);
-    char document[] = "job";
     char datatype[] = "RAW";
-    DOC_INFO_1A info{document, nullptr, datatype};
+    DOC_INFO_1A info{document.data(), nullptr, datatype};
     EXPECT_NE(os::StartDocPrinterA(printer.get(), 1, reinterpret_cast<BYTE*>(&info)), 0u);
     EXPECT_TRUE(os::StartPagePrinter(printer.get()));
     DWORD written = 0;
@@ -265,10 +267,11 @@ class PrintClassJobTest : public PrintClassFaceTest {
 
 TEST_F(PrintClassJobTest, RawJobsOnItsPortReachItWhilePresent) {
   plotter.servePort("USB001");
+  plotter.keepReceivedBytes(true);
   print("Velkor LX-200", "\x1b.DL");
   ASSERT_EQ(plotter.printJobs().size(), 1u);
   EXPECT_EQ(plotter.printJobs()[0].queue, "Velkor LX-200");
-  EXPECT_EQ(std::string(plotter.printJobs()[0].data.begin(), plotter.printJobs()[0].data.end()),
+  EXPECT_EQ(std::string(plotter.printJobs()[0].bytes.begin(), plotter.printJobs()[0].bytes.end()),
             "\x1b.DL");
   plotter.unplug();
   print("Velkor LX-200", "lost");
@@ -289,6 +292,143 @@ TEST_F(PrintClassJobTest, AJobAfterThePlotterIsGoneReachesNobody) {
   }
   print("Velkor LX-300", "second");
   EXPECT_EQ(machine.printJobs().size(), 2u);
+}
+
+constexpr const char* kQueue = "Velkor LX-200";
+
+std::string text(const std::vector<BYTE>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+class PrintClassIntakeTest : public PrintClassJobTest {
+ protected:
+  void SetUp() override {
+    PrintClassJobTest::SetUp();
+    plotter.servePort("USB001");
+  }
+
+  // Bytes as the print operations send a file: jobs of 1 MiB and the rest, and an empty job
+  // after a length that is a multiple of 1 MiB.
+  void printInJobs(const std::vector<BYTE>& bytes, const std::string& document) {
+    constexpr size_t kJob = size_t{1} << 20;
+    for (size_t at = 0;;) {
+      size_t count = std::min(kJob, bytes.size() - at);
+      print(kQueue, text({bytes.begin() + at, bytes.begin() + at + count}), document);
+      at += count;
+      if (count < kJob) break;
+    }
+  }
+};
+
+TEST_F(PrintClassIntakeTest, TakesAnUpdateStreamInThreeJobsAndComesBackWithIt) {
+  int shutOffs = 0;
+  plotter.whenShutOff = [&] { shutOffs += plotter.present() ? 100 : 1; };
+  std::vector<BYTE> stream = updateStream("PROG 2.01 A3", varied(0x240000));
+  print(kQueue, "\x1b.DL", "~plusb1");
+  printInJobs(stream, "~plusb1");
+  EXPECT_EQ(shutOffs, 1) << "told once, when it is off";
+  EXPECT_FALSE(plotter.present());
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "accepted PROG 2.01 A3");
+  EXPECT_TRUE(plotter.plots().empty()) << "an update stream is no plot data";
+  EXPECT_EQ(plotter.printerLog().summary(),
+            "job:4,job:1048576,job:1048576,job:" + std::to_string(stream.size() - 0x200000) +
+                ",vanished");
+
+  plotter.powerOn();
+  EXPECT_FALSE(plotter.downloadState());
+  EXPECT_EQ(ask("6"), "2.01 A3\r");
+}
+
+TEST_F(PrintClassIntakeTest, EntersItsDownloadStateByCommandOrByJobAndAnswersInIt) {
+  send("DL");
+  EXPECT_TRUE(plotter.downloadState());
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_GET_LPT_STATUS, "", 2048),
+            std::string(1, char(sim::kLptStatusOnLine)));
+  EXPECT_EQ(ask("6"), "1.14aKR A4\r") << "its boot loader answers";
+  print(kQueue, "\x1b.DL");  // as the updater sends it after the command
+  print(kQueue, text(updateStream("BOOT 3.10", varied(64))));
+  EXPECT_EQ(plotter.updates().size(), 1u) << "the job ESC .DL was no stream";
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "accepted BOOT 3.10");
+  plotter.powerOn();
+  EXPECT_EQ(ask("7"), "3.10\r");
+
+  // Within a stream the same four bytes are the stream's: here its whole image.
+  std::vector<BYTE> stream = updateStream("PROG 2.02", {0x1B, 0x2E, 0x44, 0x4C});
+  print(kQueue, "\x1b.DL");
+  EXPECT_TRUE(plotter.downloadState());
+  print(kQueue, text({stream.begin(), stream.end() - 4}));
+  print(kQueue, "\x1b.DL");
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "accepted PROG 2.02");
+}
+
+TEST_F(PrintClassIntakeTest, RefusesABadStreamStaysOnAndTakesWhatFollowsAsPlotData) {
+  std::vector<BYTE> stream = updateStream("PROG 2.01 A3", varied(4096));
+  stream.back() ^= 1;
+  print(kQueue, "\x1b.DL", "up");
+  print(kQueue, text(stream) + "PA0,0;", "up");  // overruns the announced count
+  EXPECT_TRUE(plotter.present());
+  EXPECT_FALSE(plotter.downloadState());
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "rejected: checksum");
+  EXPECT_EQ(ask("6"), "1.14aKR A4\r");
+  ASSERT_EQ(plotter.plots().size(), 1u);
+  EXPECT_EQ(plotter.plots()[0].bytes, 6u);
+
+  print(kQueue, "\x1b.DL");
+  print(kQueue, std::string(100, 'x'));
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "rejected: no transfer line");
+}
+
+TEST_F(PrintClassIntakeTest, RecordsPlotJobsByDocumentWithTheirChecksums) {
+  std::vector<BYTE> first = varied(1001);  // odd: its last byte pairs with the next job's first
+  std::vector<BYTE> second(500, 0x42);
+  print(kQueue, text(first), "a.plt");
+  print(kQueue, text(second), "a.plt");
+  print(kQueue, "", "a.plt");  // an empty job changes nothing
+  print(kQueue, "PA;", "b.plt");
+  print(kQueue, "PD;", "a.plt");
+  std::vector<BYTE> both = first;
+  both.insert(both.end(), second.begin(), second.end());
+  const std::vector<sim::PlotRecord>& plots = plotter.plots();
+  ASSERT_EQ(plots.size(), 3u);
+  EXPECT_EQ(plots[0].name, "a.plt");
+  EXPECT_EQ(plots[0].bytes, 1501u);
+  EXPECT_EQ(plots[0].checksum, checksumOf(both));
+  EXPECT_EQ(plots[0].pieces, 2u);
+  EXPECT_EQ(plots[2].name, "a.plt") << "not right after the first: a file of its own";
+  ASSERT_EQ(plotter.printJobs().size(), 5u);
+  EXPECT_EQ(plotter.printJobs()[1].checksum, checksumOf(second));
+  EXPECT_EQ(plotter.printJobs()[2].size, 0u);
+  EXPECT_EQ(ask("B"), "Plotting\r");
+}
+
+TEST_F(PrintClassIntakeTest, AResetEndsThePlotInProgress) {
+  print(kQueue, "PA0,0;PD10,10;", "a.plt");
+  send("K");
+  EXPECT_FALSE(plotter.plotting());
+  EXPECT_EQ(ask("B"), "Ready\r");
+  print(kQueue, "PU;", "a.plt");
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND, std::string("K\0\0", 3)), "");
+  EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND, std::string("K\0\0", 3)), "");
+  ASSERT_EQ(plotter.plots().size(), 2u) << "what comes after an abort is a file of its own";
+  EXPECT_TRUE(plotter.plots()[0].aborted);
+  EXPECT_TRUE(plotter.plots()[1].aborted);
+  EXPECT_EQ(plotter.printerLog().summary(),
+            "job:14,write:\\x1b.K,abort,write:\\x1b.B,read:4,read:6,job:3,set:K,abort,set:K");
+}
+
+TEST_F(PrintClassIntakeTest, APlotOfMegabytesKeepsCountsNotBytesAndTakesItsTime) {
+  std::vector<BYTE> plot = varied(0x280000);
+  printInJobs(plot, "big.plt");
+  ASSERT_EQ(plotter.plots().size(), 1u);
+  EXPECT_EQ(plotter.plots()[0].bytes, plot.size());
+  EXPECT_EQ(plotter.plots()[0].pieces, 3u);
+  EXPECT_EQ(plotter.plots()[0].checksum, checksumOf(plot));
+  for (const sim::ReceivedPrintJob& job : plotter.printJobs()) EXPECT_TRUE(job.bytes.empty());
+  ASSERT_EQ(machine.printJobs().size(), 3u);
+  EXPECT_EQ(machine.printJobs()[2].size, 0x80000u);
+
+  os::Sleep(39999);  // 1 s per 64 KiB
+  EXPECT_TRUE(plotter.plotting());
+  os::Sleep(1);
+  EXPECT_FALSE(plotter.plotting());
 }
 
 }  // namespace

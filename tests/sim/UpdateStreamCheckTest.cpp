@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/UpdateStreamCheck.h"
+#include "sim/UpdateStreamReceiver.h"
 #include "sim/WordChecksum.h"
 
 namespace sim {
@@ -98,6 +99,37 @@ TEST(WordChecksum, PiecesOfAnyLengthSumAsTheWhole) {
   const uint8_t bytes[] = {0x12, 0x34, 0xFF};
   two.add(bytes, 3);
   EXPECT_EQ(two.value(), 0x1234u + 0xFF00u);
+}
+
+size_t feed(UpdateStreamReceiver& receiver, const std::string& bytes) {
+  return receiver.take(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+TEST(UpdateStreamReceiver, TakesAStreamInAnyPiecesAndNothingBeyondItsEnd) {
+  std::vector<uint8_t> data = image(1000);
+  std::vector<uint8_t> bytes = stream(transferLine("PROG 2.01 A3", 1000, checksumOf(data)), data);
+  const std::string sent = std::string(bytes.begin(), bytes.end()) + "PA;";
+  for (size_t piece : {size_t{1}, size_t{7}, size_t{4096}}) {
+    UpdateStreamReceiver receiver;
+    size_t taken = 0;
+    for (size_t at = 0; at < sent.size(); at += piece) {
+      EXPECT_EQ(receiver.outcome().has_value(), at >= bytes.size()) << piece << " at " << at;
+      taken += feed(receiver, sent.substr(at, piece));
+    }
+    EXPECT_EQ(taken, bytes.size()) << piece;
+    ASSERT_TRUE(receiver.outcome());
+    EXPECT_TRUE(receiver.outcome()->accepted) << receiver.outcome()->reason;
+  }
+  UpdateStreamReceiver empty;
+  EXPECT_EQ(feed(empty, transferLine("CONF", 0, 0) + "PA;"), 10u) << "a line alone, no image";
+  EXPECT_TRUE(empty.outcome()->accepted);
+}
+
+TEST(UpdateStreamReceiver, RefusesAStreamTooLargeForAPlotterOnceItsLineIsRead) {
+  UpdateStreamReceiver receiver;
+  const std::string line = transferLine("PROG 2.01", 0x500000, 0x1234);
+  EXPECT_EQ(feed(receiver, line + "abcd"), line.size());
+  EXPECT_EQ(receiver.outcome()->reason, "byte count");
 }
 
 }  // namespace

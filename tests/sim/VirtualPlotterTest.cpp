@@ -2,11 +2,10 @@
 // them: request record by control request, status word from the interrupt pipe, data on the bulk
 // pipes.
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "sim/WordChecksum.h"
+#include "tests/sim/SampleUpdateStream.h"
 #include "tests/usb/UsbLibraryTest.h"
 
 namespace velkor::test {
@@ -27,20 +26,6 @@ Bytes textRecord(BYTE code, const std::string& text) { return record({code}, tex
 
 Bytes fileRecord(BYTE code, DWORD size, const std::string& name) {
   return record({code, BYTE(size), BYTE(size >> 8), BYTE(size >> 16), BYTE(size >> 24)}, name);
-}
-
-// A firmware update stream as the converter writes it.
-Bytes updateStream(const std::string& title, const Bytes& image) {
-  sim::WordChecksum sum;
-  sum.add(image.data(), image.size());
-  char text[64];
-  std::snprintf(text, sizeof text, "%s %lx %lx ", title.c_str(),
-                static_cast<unsigned long>(image.size()), static_cast<unsigned long>(sum.value()));
-  std::string line = text;
-  line += line.size() % 2 != 0 ? "\r" : " \r";
-  Bytes stream(line.begin(), line.end());
-  stream.insert(stream.end(), image.begin(), image.end());
-  return stream;
 }
 
 class VirtualPlotterTest : public OpenPlotterTest {
@@ -114,14 +99,42 @@ TEST_F(VirtualPlotterTest, RecordsPlotDataAsItArrives) {
   EXPECT_EQ(plotter.jobs().commands(), std::vector<std::string>{"K"});
 }
 
+TEST_F(VirtualPlotterTest, DrawsAPlotFileUntilTheLinkAbortEndsIt) {
+  Bytes data = varied(0x30001);  // 3 s of drawing, an odd byte at the end
+  EXPECT_EQ(request(fileRecord(0x02, DWORD(data.size()), "demo.plt")), 0);
+  EXPECT_EQ(write(data, 0, 0x20001), 0u);
+  EXPECT_EQ(query("B"), "Plotting\r") << "plotting from the first bytes";
+  EXPECT_EQ(write(data, 0x20001, 0x10000), 0u);
+  ASSERT_EQ(plotter.plots().size(), 1u);
+  const sim::PlotRecord& plot = plotter.plots()[0];
+  EXPECT_EQ(plot.name, "demo.plt");
+  EXPECT_EQ(plot.bytes, data.size());
+  EXPECT_EQ(plot.checksum, checksumOf(data));
+  EXPECT_EQ(plot.checksum, plotter.jobs().files()[0].checksum);
+  EXPECT_EQ(plot.pieces, 2u);
+  EXPECT_TRUE(plotter.jobs().files()[0].bytes.empty()) << "plot bytes are not kept";
+
+  EXPECT_EQ(request(textRecord(0x06, "K")), 0);  // no abort
+  EXPECT_TRUE(plotter.plotting());
+  EXPECT_EQ(request(textRecord(0x06, " ")), 0);
+  EXPECT_FALSE(plotter.plotting());
+  EXPECT_TRUE(plotter.plots()[0].aborted);
+  EXPECT_EQ(query("B"), "Ready\r");
+  EXPECT_EQ(request(textRecord(0x06, " ")), 0) << "nothing left to abort";
+  EXPECT_EQ(plotter.driverLog().substr(plotter.driverLog().find("request:06")),
+            "request:06,status,request:06,abort,status,request:03,status,reply:4,reply:6,"
+            "request:06,status");
+}
+
 TEST_F(VirtualPlotterTest, TakesAGoodUpdateShutsOffAndComesBackWithTheNewFirmware) {
   int shutOffs = 0;
   plotter.whenShutOff = [&] { shutOffs += plotter.present() ? 100 : 1; };
   Bytes stream = updateStream("PROG 2.01 A3", Bytes(4096, 0x11));
   EXPECT_EQ(request(fileRecord(0x08, DWORD(stream.size()), "up.cas")), 0);
   EXPECT_EQ(write(stream, 0, stream.size()), 0u);
-  ASSERT_EQ(plotter.jobs().updates().size(), 1u);
-  EXPECT_TRUE(plotter.jobs().updates()[0].accepted);
+  ASSERT_EQ(plotter.updates().size(), 1u);
+  EXPECT_TRUE(plotter.updates()[0].accepted);
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "accepted PROG 2.01 A3");
   EXPECT_FALSE(plotter.present());
   EXPECT_EQ(shutOffs, 1) << "told once, when it is off";
   EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_RELEASE), DWORD(ERROR_DEVICE_NOT_CONNECTED));
@@ -142,7 +155,7 @@ TEST_F(VirtualPlotterTest, KeepsItsFirmwareWhenTheStreamDoesNotCheckOut) {
   EXPECT_EQ(request(fileRecord(0x08, DWORD(stream.size()), "bad.cas")), 0);
   EXPECT_EQ(write(stream, 0, 1000), 0u);
   EXPECT_EQ(write(stream, 1000, stream.size() - 1000), 0u);
-  EXPECT_EQ(plotter.jobs().updates().at(0).reason, "checksum");
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "rejected: checksum");
   EXPECT_TRUE(plotter.present());
   EXPECT_EQ(query("6"), "1.14aKR A4\r");
 }

@@ -15,6 +15,7 @@
 #include "sim/World.h"
 #include "sim/WorldFile.h"
 #include "sim/WorldRegistry.h"
+#include "tests/sim/SampleUpdateStream.h"
 #include "tests/support/SampleFirmware.h"
 #include "usb/UsbDriver.h"
 
@@ -302,6 +303,21 @@ TEST_F(WorldTest, APlotterShutOffByAnUpdateComesBackWhenPoweredOn) {
   EXPECT_TRUE(world->plotter("Default")->present());
   os::Sleep(1000000);
   EXPECT_FALSE(world->plotter("Never")->present());
+}
+
+TEST_F(WorldTest, APrinterPlotterUpdatedThroughItsQueueComesBackWhenPoweredOn) {
+  use("[plotter Left]\nconnection = printer\nmodel = VelkorClassic5199\npower-on-after = 1500\n"
+      "[queue Left main]\nplotter = Left\nport = USB001\n");
+  const std::vector<BYTE> stream = updateStream("PROG 2.01 A3", varied(4096));
+  printRaw("Left main", "\x1b.DL");
+  printRaw("Left main", std::string(stream.begin(), stream.end()));
+  sim::VirtualPlotter& left = *world->plotter("Left");
+  EXPECT_FALSE(left.present());
+  os::Sleep(1499);
+  EXPECT_FALSE(left.present());
+  os::Sleep(1);
+  ASSERT_TRUE(left.present());
+  EXPECT_EQ(escapeQuery(left, "6"), "2.01 A3");
 }
 
 TEST(WorldFileLoadTest, AFileIsReadOrItsReasonGiven) {

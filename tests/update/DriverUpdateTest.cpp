@@ -39,7 +39,7 @@ TEST_F(DriverUpdate, FirmwareOfTheBootTypeGoesWithoutAQuestionAndThePlotterComes
   const sim::ReceivedFile& file = plotter_->jobs().files().at(0);
   EXPECT_EQ(file.code, sim::kFirmwareUpdateRequest);
   EXPECT_EQ(file.name, channel::transferFileName(plotter::tempName()));
-  EXPECT_TRUE(plotter_->jobs().updates().at(0).accepted);
+  EXPECT_EQ(plotter_->lastUpdateOutcome(), "accepted PALL 2.20 A4");
   EXPECT_FALSE(tempFileExists());
   EXPECT_EQ(firmwareAfterPowerOn(), "2.20 A4");
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "os/sim/FaultInjector.h"
+#include "plotter/QueryFrontEnd.h"
 #include "tests/update/UpdateTest.h"
 #include "usb/UsbPrintClass.h"
 
@@ -37,8 +38,8 @@ class PrinterUpdate : public UpdateTest {
     return machine.now() - start;
   }
 
-  // Two jobs on the plotter's queue named with the temporary name: ESC ".DL", then the stream;
-  // and what the plotter saw before them.
+  // Two jobs on the plotter's queue named with the temporary name, ESC ".DL" and the stream,
+  // after what the plotter saw before them; and the plotter took the stream.
   void expectAnnouncedStream(const std::string& before) {
     const std::vector<os::sim::PrintJob>& jobs = machine.printJobs();
     ASSERT_EQ(jobs.size(), 2u);
@@ -46,11 +47,14 @@ class PrinterUpdate : public UpdateTest {
       EXPECT_EQ(job.queue, kQueue);
       EXPECT_EQ(job.document, plotter::tempName());
     }
-    EXPECT_EQ(std::string(jobs[0].data.begin(), jobs[0].data.end()), "\x1b.DL");
-    EXPECT_EQ(std::string(jobs[1].data.begin(), jobs[1].data.begin() + 13), "PALL 2.20 A4 ");
     EXPECT_EQ(plotter_->printerLog().summary(),
-              before + "job:4,job:" + std::to_string(jobs[1].data.size()));
+              before + "job:4,job:" + std::to_string(jobs[1].size) + ",vanished");
+    EXPECT_EQ(plotter_->lastUpdateOutcome(), "accepted PALL 2.20 A4");
     EXPECT_TRUE(prompter.calls().empty());
+    plotter_->powerOn();
+    char reply[64] = "";
+    plotter::queryPlotter("6", reply, sizeof reply);
+    EXPECT_STREQ(reply, "2.20 A4\r");
   }
 
   sim::VirtualPlotter* plotter_ = nullptr;
