@@ -14,6 +14,7 @@ struct SendUpdateOutcome {
   std::string status;  // the status line's new text
   firmware::UpdateFindings findings;
   firmware::UpdateTarget target;  // what the plotter showed before the update
+  std::string bootProgram;        // its boot program field then
 };
 
 // The update-mode rule: a vendor-driver plotter must be in update mode, and a version text with

@@ -4,16 +4,20 @@
 
 namespace cli {
 
+extern const Command kAbortCommand;
 extern const Command kInfoCommand;
 extern const Command kInspectCommand;
 extern const Command kListCommand;
 extern const Command kModelsCommand;
+extern const Command kPlotCommand;
 extern const Command kSerialCommand;
+extern const Command kUpdateCommand;
 extern const Command kWorldCommand;
 
 namespace {
 // Listed in this order in --help.
-constexpr const Command* kCommands[] = {&kListCommand,    &kInfoCommand,  &kSerialCommand,
+constexpr const Command* kCommands[] = {&kListCommand,    &kInfoCommand,   &kSerialCommand,
+                                        &kUpdateCommand,  &kPlotCommand,   &kAbortCommand,
                                         &kInspectCommand, &kModelsCommand, &kWorldCommand};
 }  // namespace
 

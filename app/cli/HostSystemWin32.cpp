@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "app/cli/HostSystem.h"
 
@@ -40,6 +41,9 @@ std::string utf8FromSystem(const std::string& text) {
 }
 
 // The C library's rename does not replace an existing file on Windows.
+bool standardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
 bool replaceFile(const std::string& from, const std::string& to) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
   errno = errnoOf(GetLastError());

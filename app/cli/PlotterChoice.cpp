@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "discovery/DiscoverPlotters.h"
 #include "discovery/PlotterRecord.h"
 
 namespace cli {
@@ -25,6 +26,13 @@ int choosePlotter(const Arguments& args, ExitCode* code, std::string* error) {
                               " listed (velkorctl list shows them)";
     return -1;
   }
+  return index;
+}
+
+int selectChosenPlotter(const Arguments& args, ExitCode* code, std::string* error) {
+  discovery::discoverPlotters();
+  const int index = choosePlotter(args, code, error);
+  if (index >= 0) discovery::plotterList().selected = static_cast<int16_t>(index);
   return index;
 }
 

@@ -14,5 +14,7 @@ inline constexpr OptionRule kPlotterOption{"--plotter", "N"};
 // The index, or -1 with *code and *error saying why: a usage error for N that is no index, a
 // failure for an index that names no listed plotter.
 int choosePlotter(const Arguments& args, ExitCode* code, std::string* error);
+// Discovery, then choosePlotter; the plotter chosen becomes the selected one of the list.
+int selectChosenPlotter(const Arguments& args, ExitCode* code, std::string* error);
 
 }  // namespace cli

@@ -35,6 +35,16 @@ Report& Report::flag(std::string key, std::string label, bool value) {
   return *this;
 }
 
+Report& Report::object(std::string key, JsonObject value) {
+  fields_.push_back({std::move(key), "", std::move(value)});
+  return *this;
+}
+
+Report& Report::objects(std::string key, std::vector<JsonObject> values) {
+  fields_.push_back({std::move(key), "", std::move(values)});
+  return *this;
+}
+
 Report& Report::hex(const std::string& key, std::string label, uint32_t value, int digits) {
   return text(key, std::move(label), hexText(value, digits)).number(key + "Value", "", value);
 }

@@ -22,6 +22,9 @@ class Report {
   // under the key followed by "Value", so that programs need not parse the text.
   Report& hex(const std::string& key, std::string label, uint32_t value, int digits);
 
+  // Nested JSON, in the JSON object only.
+  Report& object(std::string key, JsonObject value);
+  Report& objects(std::string key, std::vector<JsonObject> values);
   // Fields with an empty label appear only in JSON, those with an empty key only as text.
   void writeText(std::ostream& out) const;
   JsonObject json() const;
@@ -32,7 +35,7 @@ class Report {
   struct Field {
     std::string key;
     std::string label;
-    std::variant<std::string, int64_t, bool> value;
+    std::variant<std::string, int64_t, bool, JsonObject, std::vector<JsonObject>> value;
   };
   std::vector<Field> fields_;
 };

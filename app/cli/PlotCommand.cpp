@@ -1,0 +1,103 @@
+// velkorctl plot: sends a plot data file to a plotter, as the dialog's "Send file" does, and
+// unlike the dialog says how it went.
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "app/cli/Command.h"
+#include "app/cli/ErrorReport.h"
+#include "app/cli/HostSystem.h"
+#include "app/cli/PlotCommands.h"
+#include "app/cli/PlotterChoice.h"
+#include "app/cli/PlotterMachine.h"
+#include "app/cli/ProgressBar.h"
+#include "app/cli/Report.h"
+#include "discovery/PlotterRecord.h"
+#include "firmware/UniqueFile.h"
+#include "plotter/PlotFile.h"
+#include "plotter/PlotterLink.h"
+#include "plotter/PrintJobs.h"
+#include "plotter/TempName.h"
+
+namespace cli {
+namespace {
+
+constexpr const char kContext[] = "velkorctl plot";
+constexpr OptionRule kOptions[] = {
+    kPlotterOption, kWorldOption, kEditionOption, {"--json", nullptr}};
+constexpr const char* kPositionals[] = {"FILE.plt"};
+
+constexpr const char kHelp[] =
+    " FILE.plt [--plotter N] [--world FILE] [--edition EDITION] [--json]\n\n"
+    "Sends the plot data file FILE.plt unchanged to plotter N of the list, as the dialog's\n"
+    "\"Send file\" does: over the vendor driver in one transfer, or to the plotter's print\n"
+    "queue as print jobs of 1 MiB each. Says whether the plotter (or its queue) took it.\n\n"
+    "Options:\n"
+    "  --plotter N        the plotter's index in velkorctl list (default "
+    "0)\n" VELKORCTL_PLOTTER_OPTIONS_HELP
+    "  --json             one JSON object: index, name, connection, file, result, sent\n\n"
+    "Exit codes: 0 sent, 1 failed, 2 usage, 3 FILE.plt could not be opened.\n";
+
+// What a nonzero result of plotFile means, by the route it took.
+std::string plotFailure(int16_t connection, int result, const std::string& queue) {
+  if (connection == discovery::kConnectionDriver)
+    return "the plotter link did not open or the plotter did not take the file (result " +
+           std::to_string(result) + ")";
+  switch (result) {
+    case plotter::kPrintFileRead:
+      return "the file could not be read to its end; the jobs before the error were submitted";
+    case plotter::kPrintFileOpen:
+      return "the file could not be opened";
+    case plotter::kPrintJobFailed:
+      return "the print queue '" + queue + "' did not take a job";
+    case plotter::kPrintNoBuffer:
+      return "no memory for the 1 MiB job buffer";
+    default:
+      return "result " + std::to_string(result);
+  }
+}
+
+int plot(const Arguments& args, const Console& console) {
+  const bool json = args.has("--json");
+  const std::string& path = args.positionals[0];
+  ExitCode code = kExitOk;
+  std::string error;
+  std::unique_ptr<PlotterMachine> machine = PlotterMachine::open(args, &code, &error);
+  if (!machine) return reportError(console, json, kContext, code, error);
+  const int index = selectPlotPlotter(args, &code, &error);
+  if (index < 0) return reportError(console, json, kContext, code, error);
+  Report report = plotterReport(index).text("file", "file", utf8FromSystem(path));
+  if (!firmware::openFile(path.c_str(), "rb")) {
+    return reportError(console, json, kContext, kExitFileError,
+                       "cannot open " + utf8FromSystem(path) + ": " + std::strerror(errno), report);
+  }
+  plotter::ensureTempName();
+  int result = 0;
+  {
+    ProgressBar bar(console.err, !json && standardErrorIsTerminal());
+    result = plotter::plotFile(path.c_str());
+  }
+  const discovery::PlotterRecord& record = *discovery::selectedRecord();
+  report.number("result", "result", result).flag("sent", "sent", result == 0);
+  if (result != 0) {
+    return reportError(
+        console, json, kContext, result == plotter::kPrintFileOpen ? kExitFileError : kExitFailed,
+        plotFailure(record.connection, result, discovery::recordText(record.name)), report);
+  }
+  report.write(console.out, json);
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kPlotCommand;
+const Command kPlotCommand{"plot",
+                           "send a plot data file to a plotter, as \"Send file\" does",
+                           kHelp,
+                           kOptions,
+                           kPositionals,
+                           1,
+                           1,
+                           plot};
+
+}  // namespace cli

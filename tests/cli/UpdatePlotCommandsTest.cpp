@@ -1,0 +1,104 @@
+// velkorctl update, plot and abort on the built-in world: what the technician sees and what a
+// script reads, on both connections.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "tests/cli/RunVelkorctl.h"
+
+namespace velkor::test {
+namespace {
+
+class UpdatePlotCommandsTest : public ::testing::Test {
+ protected:
+  // A valid image with the identity code and the firmware text its title gives.
+  std::string firmware(uint16_t code, const std::string& text) {
+    SampleFirmware sample;
+    sample.descriptor = Descriptor::PatternB;
+    sample.productId = code;
+    sample.headerNote = " " + text;
+    const std::string path = dir_ / ("fw" + std::to_string(code) + ".cas");
+    EXPECT_TRUE(writeSampleFirmware(path, sample));
+    return path;
+  }
+
+  TempDirectory dir_;
+};
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(UpdatePlotCommandsTest, AnUpdateModePlotterOnTheDriverTakesFirmwareAndComesBack) {
+  // ZK2BS runs boot program 2.11: a device of type 4, which this type-4 image fits.
+  const Outcome r = velkorctl({"update", firmware(0x4C04, "2.02 A4"), "--plotter", "2", "--world",
+                               "default", "--verify", "--json"});
+  EXPECT_EQ(r.exit, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.out,
+                  "\"messages\":[{\"kind\":\"information\",\"text\":\"Plotter update "
+                  "sent. Please wait"))
+      << r.out;
+  EXPECT_TRUE(has(r.out, "\"result\":0,\"status\":\"Plotter update sent on  "));
+  EXPECT_TRUE(has(r.out, "\"verified\":{\"before\":\"data not availible\",\"after\":\"2.02 A4\"}"))
+      << r.out;
+  EXPECT_TRUE(has(r.out, "\"device\":{\"identityCode\":\"0x0004\""));
+}
+
+TEST_F(UpdatePlotCommandsTest, APrintQueuePlotterIsAskedWhenTheMakerDiffers) {
+  // Classic (model code 0x0301) and an image of the same type by another maker: one question.
+  const std::string file = firmware(0x4C01, "1.20 A4");
+  const Outcome yes = velkorctl(
+      {"update", file, "--plotter", "3", "--world", "default", "--yes", "--verify", "--json"});
+  EXPECT_EQ(yes.exit, 0) << yes.out << yes.err;
+  EXPECT_TRUE(has(yes.out,
+                  "{\"kind\":\"question\",\"text\":\"Manufacturer of firmware update "
+                  "file and firmware in device are different\\n"))
+      << yes.out;
+  EXPECT_TRUE(has(yes.out, "Continue ?\",\"answer\":\"yes\"},{\"kind\":\"information\""));
+  EXPECT_TRUE(has(yes.out, "\"verified\":{\"before\":\"1.08 A4\",\"after\":\"1.20 A4\"}"));
+
+  const Outcome no = velkorctl({"update", file, "--plotter", "3", "--world", "default", "--json"});
+  EXPECT_EQ(no.exit, 1);
+  EXPECT_TRUE(has(no.err, "n (no terminal to answer on: --yes or --no answers for you)")) << no.err;
+  EXPECT_TRUE(
+      has(no.out, "\"answer\":\"no\"}],\"result\":-2,\"status\":\"Firmware update failed\""))
+      << no.out;
+}
+
+TEST_F(UpdatePlotCommandsTest, UpdateRefusalsAndTheirExitCodes) {
+  const std::string file = firmware(0x0301, "1.20 A4");
+  // The driver plotter 0 is not in update mode: the dialog's update-mode text, exit 1.
+  const Outcome mode = velkorctl({"update", file, "--plotter", "0", "--world", "default"});
+  EXPECT_EQ(mode.exit, 1);
+  EXPECT_TRUE(has(mode.out, "[error]\n  To update from firmware versions older than 1.14"))
+      << mode.out;
+  const Outcome missing =
+      velkorctl({"update", dir_ / "none.cas", "--plotter", "3", "--world", "default"});
+  EXPECT_EQ(missing.exit, 3);
+  EXPECT_TRUE(has(missing.out, "Could not open firmware update file")) << missing.out;
+  EXPECT_EQ(velkorctl({"update", file, "--yes", "--no"}).exit, 2);
+  // The parallel-port queue has no update path.
+  EXPECT_EQ(velkorctl({"update", file, "--plotter", "5", "--world", "default"}).exit, 1);
+}
+
+TEST_F(UpdatePlotCommandsTest, PlotAndAbortOnBothConnections) {
+  const std::string plt = dir_ / "square.plt";
+  std::ofstream(plt) << "IN;PU0,0;PD100,0,100,100,0,100,0,0;PU;";
+  for (const char* index : {"0", "3"}) {
+    const Outcome plot =
+        velkorctl({"plot", plt, "--plotter", index, "--world", "default", "--json"});
+    EXPECT_EQ(plot.exit, 0) << plot.out << plot.err;
+    EXPECT_TRUE(has(plot.out, "\"result\":0,\"sent\":true}")) << plot.out;
+    const Outcome abort = velkorctl({"abort", "--plotter", index, "--world", "default"});
+    EXPECT_EQ(abort.exit, 0) << abort.err;
+    EXPECT_TRUE(has(abort.out, "aborted             yes")) << abort.out;
+  }
+  const Outcome missing = velkorctl({"plot", dir_ / "none.plt", "--world", "default"});
+  EXPECT_EQ(missing.exit, 3);
+  EXPECT_EQ(velkorctl({"plot", plt, "--plotter", "5", "--world", "default"}).exit, 1);
+  EXPECT_EQ(velkorctl({"abort", "--world", "default", "--edition", "update-only"}).exit, 1);
+}
+
+}  // namespace
+}  // namespace velkor::test
