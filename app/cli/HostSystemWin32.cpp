@@ -1,3 +1,4 @@
+#include <io.h>
 #include <windows.h>
 
 #include <cerrno>
