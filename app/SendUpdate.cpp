@@ -27,8 +27,9 @@ constexpr const char kUpdateSent[] =
     "necessary.";
 constexpr const char kUpdateFailed[] = "Firmware update failed";
 
-// " %d %b %y %H:%M:%S" with the English month names, whatever the locale says.
-std::string sentStatus(const SYSTEMTIME& now) {
+}  // namespace
+
+std::string updateSentStatus(const SYSTEMTIME& now) {
   static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const char* month = now.wMonth >= 1 && now.wMonth <= 12 ? kMonths[now.wMonth - 1] : "???";
@@ -38,6 +39,8 @@ std::string sentStatus(const SYSTEMTIME& now) {
                 unsigned(now.wMinute), unsigned(now.wSecond));
   return text;
 }
+
+namespace {
 
 SendUpdateOutcome refused(SendUpdateOutcome outcome, prompt::Prompter& prompter, const char* text) {
   prompter.showError(text);
@@ -76,7 +79,7 @@ SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter
   }
   SYSTEMTIME now{};
   os::GetLocalTime(&now);
-  outcome.status = sentStatus(now);
+  outcome.status = updateSentStatus(now);
   prompter.showInformation(kUpdateSent);
   return outcome;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "firmware/SendFirmwareUpdate.h"
+#include "os/Win32.h"
 #include "prompt/Prompter.h"
 
 namespace app {
@@ -20,6 +21,10 @@ struct SendUpdateOutcome {
 // The update-mode rule: a vendor-driver plotter must be in update mode, and a version text with
 // "1.12" or "1.13" in it must not be updated in place.
 bool needsUpdateMode(int connection, int sizeClass, const std::string& firmwareVersion);
+
+// The status line after an update was sent at that local time: "Plotter update sent on " and
+// " %d %b %y %H:%M:%S", with the English month names whatever the locale says.
+std::string updateSentStatus(const SYSTEMTIME& now);
 
 // ensureTempName, a refresh of the plotter list (keeping a valid selection), the 500 ms pause,
 // the dialog's refusals, the update procedure, and the information notice after success.

@@ -1,0 +1,110 @@
+// "Send update" as both programs run it: the dialog's own refusals before the update procedure
+// opens anything, the status line, and the selection a refresh keeps.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/RefreshPlotterList.h"
+#include "app/SendUpdate.h"
+#include "discovery/PlotterRecord.h"
+#include "os/Platform.h"
+#include "plotter/PlotterLink.h"
+#include "plotter/TempName.h"
+#include "sim/World.h"
+#include "tests/support/RecordingPrompter.h"
+#include "usb/UsbLibrary.h"
+
+namespace velkor::test {
+namespace {
+
+constexpr const char kUpdateModeText[] =
+    "To update from firmware versions older than 1.14, the plotter must be started in UPDATE "
+    "MODE:\n\nRecycle the power  of the plotter.When switching on the power, \nhold down the STOP "
+    "and CLEAR BUFFER Keys.\nThe STOP and CLEAR Buffer LEDs should then be lighted.\nClick on the "
+    "\"Refresh Plotter info\" button and retry the update.";
+
+class SendUpdateTest : public ::testing::Test {
+ protected:
+  void load(const std::string& text) {
+    std::string error;
+    world_ = sim::World::fromText(text, "test.world", &error);
+    ASSERT_TRUE(world_) << error;
+    platform_.emplace(world_->machine());
+    usb::initUsbLibrary();  // as a program's start does
+    discovery::plotterList().selected = -1;
+  }
+  void TearDown() override {
+    plotter::closePlotterLink();
+    plotter::removeTempFile();
+    platform_.reset();
+  }
+
+  // A printer plotter behind a queue, with the firmware text given.
+  void printerWith(const std::string& firmware) {
+    load("[plotter P]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = " + firmware +
+         "\n[queue Q]\nplotter = P\nport = USB001\n");
+  }
+
+  std::unique_ptr<sim::World> world_;
+  std::optional<os::ScopedPlatform> platform_;
+  RecordingPrompter prompter_;
+};
+
+TEST_F(SendUpdateTest, VersionsThatNeedUpdateModeAreRefusedBeforeTheFileIsOpened) {
+  for (const char* firmware : {"1.13b A4", "A4 1.12", "A3 1.13"}) {
+    printerWith(firmware);
+    RecordingPrompter prompter;
+    const app::SendUpdateOutcome outcome = app::onSendUpdate("/no/such/file.cas", prompter);
+    EXPECT_EQ(outcome.result, -2) << firmware;
+    EXPECT_EQ(outcome.status, "Firmware update failed");
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{kUpdateModeText}) << firmware;
+    EXPECT_FALSE(outcome.findings.device.known) << "the update procedure did not run";
+  }
+  // A driver plotter must be in update mode; 1.14 behind a queue goes on to the procedure.
+  load("[plotter D]\nconnection = driver\n");
+  EXPECT_EQ(app::onSendUpdate("/no/such/file.cas", prompter_).result, -2);
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{kUpdateModeText});
+  printerWith("1.14 A4");
+  RecordingPrompter later;
+  app::onSendUpdate("/no/such/file.cas", later);
+  EXPECT_EQ(later.texts(),
+            std::vector<std::string>{"Could not open firmware update file\n/no/such/file.cas"});
+}
+
+TEST_F(SendUpdateTest, NoPlotterSaysSoAfterThePause) {
+  load("[queue Office]\nport = IP_10.0.0.9\n");
+  const os::sim::Tick start = world_->machine().now();
+  const app::SendUpdateOutcome outcome = app::onSendUpdate("x.cas", prompter_);
+  EXPECT_EQ(world_->machine().now() - start, 500u);
+  EXPECT_EQ(outcome.result, -2);
+  EXPECT_EQ(outcome.status, "Firmware update failed");
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"No plotters detected\n"});
+}
+
+TEST_F(SendUpdateTest, TheStatusLineHasTwoSpacesAndEnglishMonths) {
+  SYSTEMTIME now{};
+  now.wYear = 2026;
+  now.wMonth = 12;
+  now.wDay = 7;
+  now.wHour = 13;
+  now.wMinute = 21;
+  now.wSecond = 6;
+  EXPECT_EQ(app::updateSentStatus(now), "Plotter update sent on  07 Dec 26 13:21:06");
+  now.wMonth = 5;
+  now.wDay = 30;
+  now.wYear = 2031;
+  now.wHour = 0;
+  EXPECT_EQ(app::updateSentStatus(now), "Plotter update sent on  30 May 31 00:21:06");
+}
+
+TEST_F(SendUpdateTest, ARefreshKeepsAValidSelectionAndFallsBackToTheFirst) {
+  EXPECT_EQ(app::keptSelection(1, 2), 1);
+  EXPECT_EQ(app::keptSelection(1, 1), 0) << "the second plotter is gone";
+  EXPECT_EQ(app::keptSelection(-1, 3), 0);
+  EXPECT_EQ(app::keptSelection(0, 0), -1);
+}
+
+}  // namespace
+}  // namespace velkor::test
