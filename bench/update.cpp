@@ -18,9 +18,11 @@
 #include "firmware/SendFirmwareUpdate.h"
 #include "firmware/UniqueFile.h"
 #include "os/Platform.h"
+#include "plotter/PlotterLink.h"
 #include "plotter/TempName.h"
 #include "sim/World.h"
 #include "tests/support/SampleFirmware.h"
+#include "usb/UsbApi.h"
 
 namespace {
 
@@ -52,6 +54,7 @@ std::unique_ptr<TempFile> image(uint16_t code) {
   sample.dataCount = kDataBytes;
   sample.descriptor = velkor::test::Descriptor::PatternB;
   sample.productId = code;
+  sample.headerNote = " 2.10 A3";  // a firmware text the plotter is still listed with
   if (!velkor::test::writeSampleFirmware(file->path(), sample)) return nullptr;
   return file;
 }
@@ -78,12 +81,15 @@ void update(benchmark::State& state, const char* worldText, uint16_t code, int c
     return;
   }
   os::ScopedPlatform use(world->machine());
+  static const bool initialised = (usb::initUsbLibrary(), true);  // once, as a program's start
+  (void)initialised;
   for (auto _ : state) {
     if (updateOnce(*world, *file, connection) != 0) {
       state.SkipWithError("the update was not sent");
       break;
     }
   }
+  plotter::closePlotterLink();  // it holds a device of this world
 }
 
 void updateDriver(benchmark::State& state) {
