@@ -6,7 +6,6 @@
 #include "app/cli/ErrorReport.h"
 #include "app/cli/PlotCommands.h"
 #include "app/cli/PlotterChoice.h"
-#include "app/cli/PlotterMachine.h"
 #include "app/cli/Report.h"
 #include "discovery/PlotterRecord.h"
 #include "plotter/PlotFile.h"
@@ -33,12 +32,9 @@ constexpr const char kHelp[] =
 
 int abortCommand(const Arguments& args, const Console& console) {
   const bool json = args.has("--json");
-  ExitCode code = kExitOk;
-  std::string error;
-  std::unique_ptr<PlotterMachine> machine = PlotterMachine::open(args, &code, &error);
-  if (!machine) return reportError(console, json, kContext, code, error);
-  const int index = selectPlotPlotter(args, &code, &error);
-  if (index < 0) return reportError(console, json, kContext, code, error);
+  const PlotTarget target = openPlotTarget(args);
+  if (!target.machine) return reportError(console, json, kContext, target.code, target.error);
+  const int index = target.index;
   plotter::ensureTempName();
   const int result = plotter::abortPlot();
   Report report = plotterReport(index);

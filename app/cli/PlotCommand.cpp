@@ -9,7 +9,6 @@
 #include "app/cli/HostSystem.h"
 #include "app/cli/PlotCommands.h"
 #include "app/cli/PlotterChoice.h"
-#include "app/cli/PlotterMachine.h"
 #include "app/cli/ProgressBar.h"
 #include "app/cli/Report.h"
 #include "discovery/PlotterRecord.h"
@@ -60,12 +59,9 @@ std::string plotFailure(int16_t connection, int result, const std::string& queue
 int plot(const Arguments& args, const Console& console) {
   const bool json = args.has("--json");
   const std::string& path = args.positionals[0];
-  ExitCode code = kExitOk;
-  std::string error;
-  std::unique_ptr<PlotterMachine> machine = PlotterMachine::open(args, &code, &error);
-  if (!machine) return reportError(console, json, kContext, code, error);
-  const int index = selectPlotPlotter(args, &code, &error);
-  if (index < 0) return reportError(console, json, kContext, code, error);
+  const PlotTarget target = openPlotTarget(args);
+  if (!target.machine) return reportError(console, json, kContext, target.code, target.error);
+  const int index = target.index;
   Report report = plotterReport(index).text("file", "file", utf8FromSystem(path));
   if (!firmware::openFile(path.c_str(), "rb")) {
     return reportError(console, json, kContext, kExitFileError,

@@ -7,6 +7,8 @@
 
 namespace cli {
 
+namespace {
+
 int selectPlotPlotter(const Arguments& args, ExitCode* code, std::string* error) {
   if (discovery::currentEdition() != discovery::Edition::Full) {
     *code = kExitFailed;
@@ -25,6 +27,16 @@ int selectPlotPlotter(const Arguments& args, ExitCode* code, std::string* error)
     return -1;
   }
   return index;
+}
+
+}  // namespace
+
+PlotTarget openPlotTarget(const Arguments& args) {
+  PlotTarget target;
+  target.machine = PlotterMachine::open(args, &target.code, &target.error);
+  if (target.machine) target.index = selectPlotPlotter(args, &target.code, &target.error);
+  if (target.index < 0) target.machine.reset();
+  return target;
 }
 
 Report plotterReport(int index) {
