@@ -133,6 +133,14 @@ bool fileDidNotOpen(const CommandLinePrompter& prompter) {
   return false;
 }
 
+// What the update found is worth seeing also when it failed: as text before the error line
+// (JSON carries it in the error object anyway).
+int failure(const Console& console, bool json, ExitCode code, const std::string& message,
+            const Report& report) {
+  if (!json) report.writeText(console.out);
+  return reportError(console, json, kContext, code, message, report);
+}
+
 int verifyAndReport(const Console& console, bool json, const discovery::PlotterRecord& updated,
                     const app::SendUpdateOutcome& outcome, Report& report) {
   const Verification check =
@@ -140,7 +148,7 @@ int verifyAndReport(const Console& console, bool json, const discovery::PlotterR
   report.text("", "firmware before", check.before)
       .text("", "firmware after", check.after)
       .object("verified", JsonObject().add("before", check.before).add("after", check.after));
-  if (!check.back) return reportError(console, json, kContext, kExitFailed, check.failure, report);
+  if (!check.back) return failure(console, json, kExitFailed, check.failure, report);
   report.write(console.out, json);
   return kExitOk;
 }
@@ -166,10 +174,10 @@ int update(const Arguments& args, const Console& console) {
   Report report = outcomeReport(discovery::plotterList().selected, selected, outcome, prompter);
   if (outcome.result != 0) {
     const ExitCode failed = fileDidNotOpen(prompter) ? kExitFileError : kExitFailed;
-    return reportError(console, json, kContext, failed,
-                       outcome.status + " (result " + std::to_string(outcome.result) + ": " +
-                           resultMeaning(outcome.result) + ")",
-                       report);
+    return failure(console, json, failed,
+                   outcome.status + " (result " + std::to_string(outcome.result) + ": " +
+                       resultMeaning(outcome.result) + ")",
+                   report);
   }
   if (args.has("--verify")) return verifyAndReport(console, json, updated, outcome, report);
   report.write(console.out, json);
