@@ -21,9 +21,7 @@ using discovery::PlotterRecord;
 // Vendor driver: the plotter link, opened if need be (its error is returned as it is, with no
 // message), and the boot program's number. 0 when device is filled.
 int driverDevice(const UpdateTarget& target, prompt::Prompter& prompter, UpdateIdentity& device) {
-  if (plotter::linkChannel() == nullptr) {
-    if (const int error = plotter::openPlotterLink(); error != 0) return error;
-  }
+  if (const int error = plotter::ensurePlotterLinkOpen(); error != 0) return error;
   const std::optional<UpdateIdentity> identity = driverDeviceIdentity(target.bootNumber);
   if (!identity) {
     prompter.showError(unknownBootText(target.bootNumber));
@@ -67,7 +65,7 @@ int convertToTempFile(const char* path, char* log, int capacity, prompt::Prompte
     return kUpdateRefused;
   }
   plotter::ensureTempName();
-  UniqueFile temp(plotter::createTempFile());
+  UniqueFile temp = plotter::createTempFile();
   if (!temp) {
     prompter.showError(withText(kCannotOpenTempText, plotter::tempName()));
     return kUpdateRefused;

@@ -17,15 +17,11 @@ constexpr int kResetFailed = -2;
 // A single blank as a command stops what the plotter is plotting.
 constexpr const char* kAbortCommand = " ";
 
-// Opens the link unless its channel is open: a link whose device is held without a channel
-// (the channel did not open) is opened anew rather than left failing.
-int ensureLinkOpen() { return linkChannel() ? 0 : openPlotterLink(); }
-
 // The channel's reason for a failure is fetched and dropped: these operations report none.
 void discardChannelError() { (void)channel::transferChannelError(linkChannel()); }
 
 int linkAbort() {
-  if (int error = ensureLinkOpen()) {
+  if (int error = ensurePlotterLinkOpen()) {
     closePlotterLink();  // nothing half-open stays behind
     return error;
   }
@@ -56,7 +52,7 @@ int plotFile(const char* path) {
 }
 
 int sendPlotFile(const char* path) {
-  if (int error = ensureLinkOpen()) return error;
+  if (int error = ensurePlotterLinkOpen()) return error;
   if (channel::sendFileTransfer(linkChannel(), path, false)) return 0;
   discardChannelError();
   return kLinkFailed;

@@ -63,6 +63,8 @@ int openPlotterLink() {
   return link.channel ? 0 : kLinkFailed;
 }
 
+int ensurePlotterLinkOpen() { return linkChannel() ? 0 : openPlotterLink(); }
+
 void closePlotterLink() {
   PlotterLinkState& link = plotterLinkState();
   link.channel.reset();  // a channel closes itself as it goes, before its device

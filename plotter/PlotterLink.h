@@ -20,6 +20,9 @@ int countLinkPlotters();
 // 0 when the plotter at the chosen place and its channel are open; kLinkFailed otherwise. When
 // only the channel could not be opened, the device stays held.
 int openPlotterLink();
+// openPlotterLink unless the link's channel is open already: a link that holds its device
+// without a channel (the channel did not open) is opened anew rather than left failing.
+int ensurePlotterLinkOpen();
 // Closes the channel and the device; both become empty.
 void closePlotterLink();
 // A different place closes the link and becomes the chosen place; the same place changes nothing.

@@ -71,9 +71,7 @@ int16_t queryPlotter(const char* query, char* reply, int capacity) {
 }
 
 int16_t queryOverDriver(const char* query, char* reply, int capacity) {
-  if (!linkDevice()) {
-    if (int error = openPlotterLink()) return static_cast<int16_t>(error);
-  }
+  if (int error = ensurePlotterLinkOpen()) return static_cast<int16_t>(error);
   char received[channel::kMaxReplyLength];
   channel::QueryReply answer{0, received};
   if (!channel::queryTransfer(linkChannel(), query, &answer)) {

@@ -78,15 +78,14 @@ void ensureTempName() {
 
 const char* tempName() { return shared().name.c_str(); }
 
-std::FILE* createTempFile() {
+os::UniqueFile createTempFile() {
   SharedTempFile& file = shared();
   if (file.name.empty()) {
     errno = ENOENT;
     return nullptr;
   }
   removeTempFile();
-  std::FILE* stream =
-      os::createExclusiveFile(file.name.c_str(), os::NewFileAccess::OwnerOnly).release();
+  os::UniqueFile stream = os::createExclusiveFile(file.name.c_str(), os::NewFileAccess::OwnerOnly);
   if (stream) file.created = true;
   return stream;
 }

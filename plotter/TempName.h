@@ -2,7 +2,7 @@
 // sends it. One name for the whole run, chosen the first time it is needed.
 #pragma once
 
-#include <cstdio>
+#include "os/UniqueFile.h"
 
 namespace plotter {
 
@@ -17,7 +17,7 @@ const char* tempName();
 // a link that is already there, so no stream goes into a file this program did not create. A
 // file this run created there before (left by a failed update) is removed first. Null (errno
 // set) when the name is empty or the file cannot be created.
-std::FILE* createTempFile();
+os::UniqueFile createTempFile();
 // Removes the file of the shared name if this run created it.
 void removeTempFile();
 

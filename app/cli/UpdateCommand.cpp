@@ -17,6 +17,7 @@
 #include "app/cli/UpdateVerify.h"
 #include "discovery/DiscoverPlotters.h"
 #include "discovery/PlotterRecord.h"
+#include "firmware/UpdateMessages.h"
 #include "plotter/PrintJobs.h"
 
 namespace cli {
@@ -126,7 +127,8 @@ std::string resultMeaning(int result) {
 
 // The update said that it could not open the file named on the command line.
 bool fileDidNotOpen(const CommandLinePrompter& prompter) {
-  static constexpr std::string_view kOpenFailure = "Could not open firmware update file";
+  static constexpr std::string_view kFormat = firmware::kCannotOpenFileText;
+  static constexpr std::string_view kOpenFailure = kFormat.substr(0, kFormat.find('\n'));
   for (const ShownMessage& message : prompter.messages()) {
     if (std::string_view(message.text).substr(0, kOpenFailure.size()) == kOpenFailure) return true;
   }

@@ -54,10 +54,10 @@ void writeText(const fs::path& path, const std::string& text) {
 
 // Creates the file of the shared name and writes text to it; false if it could not be made.
 bool createWith(const std::string& text) {
-  std::FILE* file = createTempFile();
+  os::UniqueFile file = createTempFile();
   if (!file) return false;
-  std::fputs(text.c_str(), file);
-  return std::fclose(file) == 0;
+  std::fputs(text.c_str(), file.get());
+  return std::fclose(file.release()) == 0;
 }
 
 class TempNameTest : public ::testing::Test {
