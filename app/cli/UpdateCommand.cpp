@@ -127,10 +127,10 @@ std::string resultMeaning(int result) {
 
 // The update said that it could not open the file named on the command line.
 bool fileDidNotOpen(const CommandLinePrompter& prompter) {
-  static constexpr std::string_view kFormat = firmware::kCannotOpenFileText;
-  static constexpr std::string_view kOpenFailure = kFormat.substr(0, kFormat.find('\n'));
+  const std::string_view format = firmware::kCannotOpenFileText;
+  const std::string_view openFailure = format.substr(0, format.find('\n'));
   for (const ShownMessage& message : prompter.messages()) {
-    if (std::string_view(message.text).substr(0, kOpenFailure.size()) == kOpenFailure) return true;
+    if (std::string_view(message.text).substr(0, openFailure.size()) == openFailure) return true;
   }
   return false;
 }
