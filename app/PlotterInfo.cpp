@@ -13,25 +13,25 @@ namespace {
 
 constexpr int kFieldBufferSize = 300;
 
-std::string query(const char* letters) {
-  char reply[kFieldBufferSize] = {};
-  if (plotter::queryPlotter(letters, reply, kFieldBufferSize) < 0) return kFailedQueryText;
-  return std::string(reply, strnlen(reply, kFieldBufferSize));
-}
-
-// The fixtures come without a terminator when they fill the field.
-std::string fixtures() {
-  char out[plotter::kFixturesSize] = {};
-  if (plotter::queryFixtures(out) < 0) return kFailedQueryText;
-  return std::string(out, strnlen(out, plotter::kFixturesSize));
-}
-
 std::string updateModeText(discovery::Edition edition) {
   return edition == discovery::Edition::UpdateOnly ? "info not avail. in update mode"
                                                    : "data not availible";
 }
 
 }  // namespace
+
+std::string queryField(const char* letters) {
+  char reply[kFieldBufferSize] = {};
+  if (plotter::queryPlotter(letters, reply, kFieldBufferSize) < 0) return kFailedQueryText;
+  return std::string(reply, strnlen(reply, kFieldBufferSize));
+}
+
+// The fixtures come without a terminator when they fill the field.
+std::string fixturesField() {
+  char out[plotter::kFixturesSize] = {};
+  if (plotter::queryFixtures(out) < 0) return kFailedQueryText;
+  return std::string(out, strnlen(out, plotter::kFixturesSize));
+}
 
 PlotterInfo fillPlotterInfo(int index) {
   const discovery::Edition edition = discovery::currentEdition();
@@ -45,15 +45,15 @@ PlotterInfo fillPlotterInfo(int index) {
     plotter::selectLinkPlace(record->linkPlace);
   }
   if (full) info.serialNumber = discovery::recordText(record->serial);
-  info.plotterType = query("5");
+  info.plotterType = queryField("5");
   info.firmware =
-      record->sizeClass == discovery::kUpdateModeSizeClass ? updateModeText(edition) : query("6");
-  info.bootProgram = query("7");
-  info.hardware = query("8");
+      record->sizeClass == discovery::kUpdateModeSizeClass ? updateModeText(edition) : queryField("6");
+  info.bootProgram = queryField("7");
+  info.hardware = queryField("8");
   if (full) {
-    info.fixtures = fixtures();
-    info.toolType = query("A");
-    info.status = query("B");
+    info.fixtures = fixturesField();
+    info.toolType = queryField("A");
+    info.status = queryField("B");
   }
   info.firmwareVersion = info.firmware;
   info.bootNumber = std::atol(info.bootProgram.c_str());

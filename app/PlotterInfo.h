@@ -25,6 +25,10 @@ struct PlotterInfo {
 
 inline constexpr const char kFailedQueryText[] = "???";
 
+// One field asked of the selected plotter: its reply to the query, or "???" when the query failed.
+std::string queryField(const char* letters);
+std::string fixturesField();
+
 // Selects the plotter list entry (index -1: none, every field empty) and asks it, in the
 // dialog's order, with the fields of the running edition; a plotter on the vendor driver gets its
 // link place selected first.

@@ -58,9 +58,11 @@ bool needsUpdateMode(int connection, int sizeClass, const std::string& firmwareV
          firmwareVersion.find("1.13") != std::string::npos;
 }
 
-SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter& prompter) {
+SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter& prompter,
+                               const std::function<void(const PlotterInfo&)>& shown) {
   plotter::ensureTempName();
   const PlotterInfo info = refreshPlotterList();
+  if (shown) shown(info);
   os::Sleep(kSettleMs);
   SendUpdateOutcome outcome;
   outcome.target = {info.firmwareVersion, info.bootNumber, info.displayName};

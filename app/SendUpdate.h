@@ -2,8 +2,10 @@
 // and the status line that reports the outcome.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "app/PlotterInfo.h"
 #include "firmware/SendFirmwareUpdate.h"
 #include "os/Win32.h"
 #include "prompt/Prompter.h"
@@ -26,8 +28,10 @@ bool needsUpdateMode(int connection, int sizeClass, const std::string& firmwareV
 // " %d %b %y %H:%M:%S", with the English month names whatever the locale says.
 std::string updateSentStatus(const SYSTEMTIME& now);
 
-// ensureTempName, a refresh of the plotter list (keeping a valid selection), the 500 ms pause,
-// the dialog's refusals, the update procedure, and the information notice after success.
-SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter& prompter);
+// ensureTempName, a refresh of the plotter list (keeping a valid selection; shown gets what it
+// found, for a dialog to show), the 500 ms pause, the dialog's refusals, the update procedure,
+// and the information notice after success.
+SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter& prompter,
+                               const std::function<void(const PlotterInfo&)>& shown = {});
 
 }  // namespace app

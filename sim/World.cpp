@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 
+#include "sim/DefaultWorld.h"
 #include "sim/WorldFile.h"
 #include "sim/WorldRegistry.h"
 
@@ -53,6 +54,13 @@ std::unique_ptr<World> World::fromText(std::string_view text, std::string_view n
   std::unique_ptr<World> world(new World(std::move(*plan)));
   if (!world->build(error)) return nullptr;
   return world;
+}
+
+std::unique_ptr<World> World::named(const std::string& name, std::string* error,
+                                    bool* unreadable) {
+  if (unreadable != nullptr) *unreadable = false;
+  if (name == "default") return fromText(defaultWorldText(), "default world", error);
+  return load(name, error, unreadable);
 }
 
 bool World::build(std::string* error) {

@@ -33,6 +33,10 @@ class World {
   static std::unique_ptr<World> fromText(std::string_view text, std::string_view name,
                                          std::string* error);
 
+  // The world a name stands for: "default" the built-in world, anything else a world file.
+  static std::unique_ptr<World> named(const std::string& name, std::string* error,
+                                      bool* unreadable = nullptr);
+
   ~World();
   World(const World&) = delete;
   World& operator=(const World&) = delete;

@@ -2,7 +2,6 @@
 
 #include "discovery/Edition.h"
 #include "plotter/PlotterLink.h"
-#include "sim/DefaultWorld.h"
 #include "usb/UsbApi.h"
 
 namespace cli {
@@ -24,9 +23,7 @@ std::optional<discovery::Edition> editionNamed(const std::string& name) {
 std::unique_ptr<sim::World> worldNamed(const std::string& name, ExitCode* code,
                                        std::string* error) {
   bool unreadable = false;
-  std::unique_ptr<sim::World> world =
-      name == "default" ? sim::World::fromText(sim::defaultWorldText(), "default world", error)
-                        : sim::World::load(name, error, &unreadable);
+  std::unique_ptr<sim::World> world = sim::World::named(name, error, &unreadable);
   // A world file that is there but wrong is a failure; one that does not open, a file error.
   if (!world) *code = unreadable ? kExitFileError : kExitFailed;
   return world;

@@ -81,6 +81,7 @@ void SimMachine::schedule(Tick delay, std::function<void()> action) {
 }
 
 void SimMachine::setRealTimePacing(bool on) { parts_->clock.setRealTimePacing(on); }
+void SimMachine::catchUpWithRealTime() { parts_->clock.catchUpWithRealTime(); }
 size_t SimMachine::openHandleCount() const { return parts_->handles.size(); }
 size_t SimMachine::mappedViewCount() const { return parts_->mappings.viewCount(); }
 size_t SimMachine::localAllocationCount() const { return parts_->heap.count(); }

@@ -41,6 +41,9 @@ class SimMachine : public os::Platform {
   void schedule(Tick delay, std::function<void()> action);
   // When on, every advance of the clock also sleeps for real (interactive demos).
   void setRealTimePacing(bool on);
+  // With pacing on: what fell due while the program did not wait happens now, and the clock
+  // stands at the real time (a dialog calls it before each thing the user does).
+  void catchUpWithRealTime();
 
   // --- Leak checks ----------------------------------------------------------------------------
   // Every kernel object handle open: files, devices, events, mappings, device lists, registry

@@ -52,9 +52,26 @@ bool VirtualClock::waitUntil(const std::function<bool()>& done, std::optional<Ti
   return true;
 }
 
+void VirtualClock::setRealTimePacing(bool on) {
+  pacing_ = on;
+  pacingStartReal_ = std::chrono::steady_clock::now();
+  pacingStartTick_ = now_;
+}
+
+void VirtualClock::catchUpWithRealTime() {
+  if (!pacing_) return;
+  const auto passed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - pacingStartReal_);
+  const Tick realNow = pacingStartTick_ + static_cast<Tick>(passed.count());
+  waitUntil([] { return false; }, realNow, [] { return std::string(); });
+}
+
 void VirtualClock::advanceTo(Tick instant) {
   if (instant <= now_) return;
-  if (pacing_) std::this_thread::sleep_for(std::chrono::milliseconds(instant - now_));
+  if (pacing_) {
+    std::this_thread::sleep_until(pacingStartReal_ +
+                                  std::chrono::milliseconds(instant - pacingStartTick_));
+  }
   now_ = instant;
 }
 

@@ -6,6 +6,7 @@
 // condition nothing scheduled can make true throws Deadlock instead of hanging.
 #pragma once
 
+#include <chrono>
 #include <compare>
 #include <cstdint>
 #include <functional>
@@ -39,7 +40,12 @@ class VirtualClock {
   bool waitUntil(const std::function<bool()>& done, std::optional<Tick> deadline,
                  const std::function<std::string()>& describe);
 
-  void setRealTimePacing(bool on) { pacing_ = on; }
+  // Real-time pacing: from now on a virtual millisecond takes a real one, and a wait ends at the
+  // real instant its virtual one stands for.
+  void setRealTimePacing(bool on);
+  // With pacing: runs what fell due in the real time that passed while nobody waited, and moves
+  // the clock to the real time, so that a machine left alone keeps time with the world outside.
+  void catchUpWithRealTime();
 
  private:
   void advanceTo(Tick instant);
@@ -47,6 +53,8 @@ class VirtualClock {
   Tick now_ = 0;
   uint64_t sequence_ = 0;
   bool pacing_ = false;
+  std::chrono::steady_clock::time_point pacingStartReal_;
+  Tick pacingStartTick_ = 0;
   std::map<Timer, std::function<void()>> timers_;
 };
 

@@ -1,0 +1,46 @@
+#include "app/machine/ProgramMachine.h"
+
+#include <cstdlib>
+
+#include "plotter/PlotterLink.h"
+
+namespace app {
+namespace {
+
+#ifdef _WIN32
+constexpr bool kHasRealPlotters = true;
+#else
+constexpr bool kHasRealPlotters = false;
+#endif
+
+}  // namespace
+
+std::unique_ptr<ProgramMachine> ProgramMachine::open(std::string* error) {
+  return open(std::getenv(kWorldVariable), error);
+}
+
+std::unique_ptr<ProgramMachine> ProgramMachine::open(const char* worldName, std::string* error) {
+  std::unique_ptr<sim::World> world;
+  if (worldName != nullptr || !kHasRealPlotters) {
+    world = sim::World::named(worldName != nullptr ? worldName : "default", error);
+    if (!world) return nullptr;
+    world->machine().setRealTimePacing(true);
+  }
+  return std::unique_ptr<ProgramMachine>(new ProgramMachine(std::move(world)));
+}
+
+ProgramMachine::ProgramMachine(std::unique_ptr<sim::World> world) : world_(std::move(world)) {
+  if (world_) platform_.emplace(world_->machine());
+}
+
+// The plotter link holds handles of this machine: it closes before the machine goes.
+ProgramMachine::~ProgramMachine() {
+  plotter::closePlotterLink();
+  plotter::selectLinkPlace(0);
+}
+
+void ProgramMachine::followUserTime() {
+  if (world_) world_->machine().catchUpWithRealTime();
+}
+
+}  // namespace app
