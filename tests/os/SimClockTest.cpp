@@ -2,6 +2,7 @@
 // wait nothing can end fails loudly.
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/Handles.h"
@@ -90,6 +91,25 @@ TEST_F(SimClockTest, RealTimePacingAlsoWaitsForReal) {
   os::Sleep(30);
   EXPECT_GE(Clock::now() - realStart, std::chrono::milliseconds(30));
   EXPECT_EQ(machine.now(), 30u);
+}
+
+TEST_F(SimClockTest, APacedMachineLeftAloneCatchesUpWithRealTime) {
+  bool due = false;
+  machine.schedule(40, [&] { due = true; });
+  machine.catchUpWithRealTime();
+  EXPECT_FALSE(due) << "without pacing the clock moves only in waits";
+  machine.setRealTimePacing(true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(due);
+  machine.catchUpWithRealTime();
+  EXPECT_TRUE(due);
+  EXPECT_GE(machine.now(), 50u);
+  // A wait after the catch-up lasts its own length, not the time already passed.
+  const auto realStart = Clock::now();
+  const os::sim::Tick start = machine.now();
+  os::Sleep(20);
+  EXPECT_EQ(machine.now(), start + 20);
+  EXPECT_GE(Clock::now() - realStart, std::chrono::milliseconds(15));
 }
 
 }  // namespace
