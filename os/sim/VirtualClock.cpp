@@ -69,8 +69,9 @@ void VirtualClock::catchUpWithRealTime() {
 void VirtualClock::advanceTo(Tick instant) {
   if (instant <= now_) return;
   if (pacing_) {
-    std::this_thread::sleep_until(pacingStartReal_ +
-                                  std::chrono::milliseconds(instant - pacingStartTick_));
+    // Windows' sleep may end a fraction of a millisecond before the steady clock says so.
+    const auto due = pacingStartReal_ + std::chrono::milliseconds(instant - pacingStartTick_);
+    while (std::chrono::steady_clock::now() < due) std::this_thread::sleep_until(due);
   }
   now_ = instant;
 }
