@@ -144,10 +144,13 @@ void MainDialog::onChooseFirmwareFile() {
 void MainDialog::onChoosePlotFile() { chooseFile(kPlotFilters, state_.plotPath, IDC_PLOT_PATH); }
 
 void MainDialog::onSendUpdate() {
-  const SendUpdateOutcome outcome =
-      app::onSendUpdate(state_.firmwarePath, prompter_,
-                        [this](const PlotterInfo& info) { showRefreshed(info); });
-  view_.setControlText(IDC_STATUS_LINE, outcome.status);
+  const auto showStatus = [this](const std::string& status) {
+    view_.setControlText(IDC_STATUS_LINE, status);
+  };
+  const SendUpdateOutcome outcome = app::onSendUpdate(
+      state_.firmwarePath, prompter_, [this](const PlotterInfo& info) { showRefreshed(info); },
+      showStatus);
+  showStatus(outcome.status);
 }
 
 void MainDialog::onSendPlotFile() {

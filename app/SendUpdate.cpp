@@ -59,7 +59,8 @@ bool needsUpdateMode(int connection, int sizeClass, const std::string& firmwareV
 }
 
 SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter& prompter,
-                               const std::function<void(const PlotterInfo&)>& shown) {
+                               const std::function<void(const PlotterInfo&)>& shown,
+                               const std::function<void(const std::string&)>& statusShown) {
   plotter::ensureTempName();
   const PlotterInfo info = refreshPlotterList();
   if (shown) shown(info);
@@ -82,6 +83,7 @@ SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter
   SYSTEMTIME now{};
   os::GetLocalTime(&now);
   outcome.status = updateSentStatus(now);
+  if (statusShown) statusShown(outcome.status);  // the status line is there when the notice is
   prompter.showInformation(kUpdateSent);
   return outcome;
 }

@@ -30,8 +30,9 @@ std::string updateSentStatus(const SYSTEMTIME& now);
 
 // ensureTempName, a refresh of the plotter list (keeping a valid selection; shown gets what it
 // found, for a dialog to show), the 500 ms pause, the dialog's refusals, the update procedure,
-// and the information notice after success.
+// and after success the status (statusShown gets it, for the status line) and the notice.
 SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter& prompter,
-                               const std::function<void(const PlotterInfo&)>& shown = {});
+                               const std::function<void(const PlotterInfo&)>& shown = {},
+                               const std::function<void(const std::string&)>& statusShown = {});
 
 }  // namespace app
