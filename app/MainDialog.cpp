@@ -23,8 +23,7 @@ constexpr DWORD kSerialSettleMs = 5000;
 
 constexpr FileFilter kFirmwareFilters[] = {{"Firmware update files *.cas", "*.cas"},
                                            {"All *.*", "*.*"}};
-constexpr FileFilter kPlotFilters[] = {{"Plotter data files *.plt", "*.plt"},
-                                       {"All *.*", "*.*"}};
+constexpr FileFilter kPlotFilters[] = {{"Plotter data files *.plt", "*.plt"}, {"All *.*", "*.*"}};
 
 constexpr MessageMapEntry kFullMessageMap[] = {
     {IDC_REFRESH, kButtonClicked, &MainDialog::onRefresh},
@@ -101,7 +100,8 @@ void MainDialog::showRefreshed(const PlotterInfo& info) {
 void MainDialog::fillPlotterInfo(int index) { show(app::fillPlotterInfo(index)); }
 
 void MainDialog::show(const PlotterInfo& info) {
-  if (edition_ == discovery::Edition::Full) view_.setControlText(IDC_SERIAL_NUMBER, info.serialNumber);
+  if (edition_ == discovery::Edition::Full)
+    view_.setControlText(IDC_SERIAL_NUMBER, info.serialNumber);
   view_.setControlText(IDC_PLOTTER_TYPE, info.plotterType);
   view_.setControlText(IDC_FIRMWARE, info.firmware);
   view_.setControlText(IDC_BOOT_PROGRAM, info.bootProgram);

@@ -28,7 +28,7 @@ struct DialogSession {
   MessageBoxPrompter prompter;
   MainDialog dialog;
   ProgramMachine& machine;
-  HICON icon;       // shared icons: the system frees them with the program
+  HICON icon;  // shared icons: the system frees them with the program
   HICON smallIcon;
 };
 
@@ -46,8 +46,8 @@ DialogSession* sessionOf(HWND window) {
 
 BOOL onInitDialog(HWND window, DialogLaunch& launch) {
   SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&launch));
-  DialogSession& session = launch.session.emplace(launch.instance, window, launch.state,
-                                                  launch.machine);
+  DialogSession& session =
+      launch.session.emplace(launch.instance, window, launch.state, launch.machine);
   SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(session.icon));
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(session.smallIcon));
   return session.dialog.onInitDialog() ? TRUE : FALSE;

@@ -16,8 +16,8 @@ namespace velkor::test {
 struct ModalBox {
   HWND window = nullptr;
   std::string caption;
-  std::string text;     // a message box's text
-  bool yesNo = false;   // it asks Yes or No
+  std::string text;    // a message box's text
+  bool yesNo = false;  // it asks Yes or No
 };
 
 class DialogDriver {

@@ -67,7 +67,8 @@ Bytes png(const Bytes& bgra, int width, int height) {
   for (int y = 0; y < height; ++y) {
     raw.push_back(0);  // no filter
     const uint8_t* row = bgra.data() + static_cast<std::size_t>(y) * width * 4;
-    for (int x = 0; x < width; ++x) raw.insert(raw.end(), {row[x * 4 + 2], row[x * 4 + 1], row[x * 4]});
+    for (int x = 0; x < width; ++x)
+      raw.insert(raw.end(), {row[x * 4 + 2], row[x * 4 + 1], row[x * 4]});
   }
   Bytes header;
   putBigEndian(header, static_cast<uint32_t>(width));
