@@ -135,6 +135,14 @@ Platform& platform();
 Platform* installPlatform(Platform* platform);
 
 // Installs a platform for the lifetime of a scope.
+// Whether the build has real Windows calls behind the default platform; elsewhere there are no
+// real plotters to reach, and the programs run on a simulated machine.
+#ifdef _WIN32
+inline constexpr bool kHasRealPlatform = true;
+#else
+inline constexpr bool kHasRealPlatform = false;
+#endif
+
 class ScopedPlatform {
  public:
   explicit ScopedPlatform(Platform& platform) : previous_(installPlatform(&platform)) {}

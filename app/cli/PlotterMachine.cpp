@@ -7,12 +7,6 @@
 namespace cli {
 namespace {
 
-#ifdef _WIN32
-constexpr bool kHasRealPlotters = true;
-#else
-constexpr bool kHasRealPlotters = false;
-#endif
-
 std::optional<discovery::Edition> editionNamed(const std::string& name) {
   if (name == "full") return discovery::Edition::Full;
   if (name == "update-only") return discovery::Edition::UpdateOnly;
@@ -41,7 +35,7 @@ std::unique_ptr<PlotterMachine> PlotterMachine::open(const Arguments& args, Exit
     return nullptr;
   }
   std::unique_ptr<sim::World> world;
-  if (args.has("--world") || !kHasRealPlotters) {
+  if (args.has("--world") || !os::kHasRealPlatform) {
     world = worldNamed(args.has("--world") ? args.value("--world") : "default", code, error);
     if (!world) return nullptr;
   }

@@ -5,15 +5,6 @@
 #include "plotter/PlotterLink.h"
 
 namespace app {
-namespace {
-
-#ifdef _WIN32
-constexpr bool kHasRealPlotters = true;
-#else
-constexpr bool kHasRealPlotters = false;
-#endif
-
-}  // namespace
 
 std::unique_ptr<ProgramMachine> ProgramMachine::open(std::string* error) {
   return open(std::getenv(kWorldVariable), error);
@@ -21,7 +12,7 @@ std::unique_ptr<ProgramMachine> ProgramMachine::open(std::string* error) {
 
 std::unique_ptr<ProgramMachine> ProgramMachine::open(const char* worldName, std::string* error) {
   std::unique_ptr<sim::World> world;
-  if (worldName != nullptr || !kHasRealPlotters) {
+  if (worldName != nullptr || !os::kHasRealPlatform) {
     world = sim::World::named(worldName != nullptr ? worldName : "default", error);
     if (!world) return nullptr;
     world->machine().setRealTimePacing(true);
