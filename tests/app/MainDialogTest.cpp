@@ -207,6 +207,10 @@ TEST_F(MainDialogTest, AnUpdateSentShowsTheTimeInTheStatusLineAndTheNotice) {
   open(sim::defaultWorldText(), Edition::Full, file.string());
   select(3);
   prompter_.willAnswer(true);
+  std::string statusAtNotice;
+  prompter_.onCall = [&](const PromptCall& call) {
+    if (call.kind == PromptCall::Kind::Information) statusAtNotice = view_.text(IDC_STATUS_LINE);
+  };
   const int fills = view_.listFills;
   os::Sleep(2000);  // the technician reads the fields first; the update then takes 4.5 s
   press(IDC_SEND_UPDATE);
@@ -214,6 +218,7 @@ TEST_F(MainDialogTest, AnUpdateSentShowsTheTimeInTheStatusLineAndTheNotice) {
   EXPECT_EQ(view_.text(IDC_STATUS_LINE), "Plotter update sent on  07 Dec 26 13:21:06");
   ASSERT_EQ(prompter_.calls().size(), 2u);
   EXPECT_EQ(prompter_.calls()[1].kind, PromptCall::Kind::Information);
+  EXPECT_EQ(statusAtNotice, view_.text(IDC_STATUS_LINE)) << "the status line comes first";
   EXPECT_EQ(plotter("Classic").lastUpdateOutcome(), "accepted PALL 1.20 A4");
 }
 

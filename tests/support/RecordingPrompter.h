@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,9 @@ class RecordingPrompter : public prompt::Prompter {
     return yes;
   }
 
+  // Called with each call as it is made, to see what else is shown at that moment.
+  std::function<void(const PromptCall&)> onCall;
+
   const std::vector<PromptCall>& calls() const { return calls_; }
   std::vector<std::string> texts() const {
     std::vector<std::string> all;
@@ -48,6 +52,7 @@ class RecordingPrompter : public prompt::Prompter {
  private:
   void record(PromptCall::Kind kind, std::string_view text, bool answer = false) {
     calls_.push_back({kind, std::string(text), answer});
+    if (onCall) onCall(calls_.back());
   }
 
   std::deque<bool> answers_;

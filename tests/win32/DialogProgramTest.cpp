@@ -4,11 +4,14 @@
 // Built once per program (VELKOR_UPDATE_ONLY for Velkorflash), with that program's resources.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <thread>
 
 #include "app/dialogs/ControlIds.h"
+#include "app/dialogs/DialogTemplates.h"
 #include "app/machine/ProgramMachine.h"
 #include "app/win32/MainDialogWindow.h"
 #include "discovery/Edition.h"
@@ -31,6 +34,75 @@ constexpr const char kTitle[] = "Velkor";
 constexpr const char kProgram[] = "Velkor";
 #endif
 constexpr bool kFull = kEdition == discovery::Edition::Full;
+
+const char* className(app::ControlKind kind) {
+  switch (kind) {
+    case app::ControlKind::ListBox:
+      return "listbox";
+    case app::ControlKind::Edit:
+      return "edit";
+    case app::ControlKind::Button:
+      return "button";
+    default:
+      return "static";
+  }
+}
+
+std::string lowerClassName(HWND window) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  for (char* c = name; *c != '\0'; ++c)
+    *c = static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+  return name;
+}
+
+// The control's style is the template's, but for what the system manages itself: a border
+// drawn as a sunken edge instead, a scroll bar shown only while the list needs it.
+void expectStyle(HWND child, const app::ControlTemplate& control) {
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
+  const DWORD extended = static_cast<DWORD>(GetWindowLongA(child, GWL_EXSTYLE));
+  const DWORD wanted = (control.style | WS_CHILD | WS_VISIBLE) & ~DWORD(WS_BORDER | WS_VSCROLL);
+  EXPECT_EQ(style & wanted, wanted) << control.id;
+  if (control.style & WS_BORDER) {
+    EXPECT_TRUE((style & WS_BORDER) || (extended & WS_EX_CLIENTEDGE)) << control.id;
+  }
+}
+
+// The window made from the resources has the template's size and, in creation (tab) order, its
+// controls: class, ID, style, place and, for buttons, text.
+void expectLayout(HWND window, const app::DialogTemplate& layout) {
+  RECT size{0, 0, layout.width, layout.height}, client;
+  MapDialogRect(window, &size);
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, size.right);
+  EXPECT_EQ(client.bottom, size.bottom);
+  HWND child = GetWindow(window, GW_CHILD);
+  for (const app::ControlTemplate& control : layout.controls) {
+    ASSERT_NE(child, nullptr) << "no control for \"" << control.text << "\"";
+    EXPECT_EQ(static_cast<int16_t>(GetDlgCtrlID(child)), control.id) << control.text;
+    EXPECT_EQ(lowerClassName(child), className(control.kind)) << control.id;
+    expectStyle(child, control);
+    // As the dialog manager places a control: its corner and its size each in pixels.
+    RECT place{control.x, control.y, control.width, control.height};
+    MapDialogRect(window, &place);
+    RECT shown;
+    GetWindowRect(child, &shown);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&shown), 2);
+    EXPECT_EQ(shown.left, place.left) << control.id;
+    EXPECT_EQ(shown.top, place.top) << control.id;
+    if (control.kind != app::ControlKind::Icon) {  // an icon control takes its icon's size
+      EXPECT_EQ(shown.right - shown.left, place.right) << control.id;
+      EXPECT_EQ(shown.bottom - shown.top, place.bottom) << control.id;
+    }
+    if (control.kind == app::ControlKind::Button) {
+      char text[128] = "";
+      GetWindowTextA(child, text, sizeof text);
+      EXPECT_STREQ(text, control.text);
+    }
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr) << "a control the template does not have";
+}
 
 class DialogProgramTest : public ::testing::Test {
  protected:
@@ -65,6 +137,7 @@ class DialogProgramTest : public ::testing::Test {
 
 TEST_F(DialogProgramTest, ItListsTheWorldsPlottersFillsTheFieldsAndRefreshes) {
   run("", [](DialogDriver& dialog) {
+    expectLayout(dialog.window(), app::editionDialogs(kEdition).main);
     const std::vector<std::string> lines = dialog.listLines();
     EXPECT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[3], "Velkor Classic");
@@ -135,6 +208,7 @@ TEST_F(DialogProgramTest, TheSystemMenuShowsTheAboutBoxAndEnterDoesNotCloseTheDi
     std::optional<ModalBox> about = dialog.sysCommand(IDM_ABOUTBOX);
     ASSERT_TRUE(about) << "no About box";
     EXPECT_EQ(about->caption, kFull ? "About Velkor" : "About Velkorflash");
+    expectLayout(about->window, app::editionDialogs(kEdition).about);
     EXPECT_FALSE(dialog.answer(*about, IDC_ABOUT_OK));
     SendNotifyMessageA(dialog.window(), WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(dialog.press(IDC_REFRESH));
