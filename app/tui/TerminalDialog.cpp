@@ -1,0 +1,209 @@
+#include "app/tui/TerminalDialog.h"
+
+#include "app/dialogs/ControlIds.h"
+#include "app/tui/DialogCells.h"
+#include "app/tui/FileBrowser.h"
+
+namespace app::tui {
+namespace {
+
+struct WaitText {
+  int controlId;
+  const char* text;
+};
+
+// What the status line says while a command keeps the dialog waiting.
+constexpr WaitText kWaitTexts[] = {
+    {IDC_REFRESH, "Looking for plotters ..."},
+    {IDC_PLOTTER_LIST, "Asking the plotter ..."},
+    {IDC_SEND_SERIAL_NUMBER, "Writing the serial number; the plotter takes 5 s to store it ..."},
+    {IDC_SEND_UPDATE, "Sending the firmware update ..."},
+    {IDC_SEND_PLOT_FILE, "Sending the plot file ..."},
+    {IDC_ABORT_PLOT, "Aborting the plot ..."},
+    {IDC_READ_FIXTURES, "Asking the plotter ..."},
+    {IDC_READ_TOOL_TYPE, "Asking the plotter ..."},
+    {IDC_READ_STATUS, "Asking the plotter ..."},
+};
+
+const char* waitTextOf(int controlId) {
+  for (const WaitText& wait : kWaitTexts) {
+    if (wait.controlId == controlId) return wait.text;
+  }
+  return nullptr;
+}
+
+bool isListKey(KeyCode code) {
+  return code == KeyCode::Up || code == KeyCode::Down || code == KeyCode::PageUp ||
+         code == KeyCode::PageDown || code == KeyCode::Home || code == KeyCode::End;
+}
+
+int listStep(KeyCode code) {
+  switch (code) {
+    case KeyCode::Up:
+      return -1;
+    case KeyCode::Down:
+      return 1;
+    case KeyCode::PageUp:
+      return -6;
+    case KeyCode::PageDown:
+      return 6;
+    case KeyCode::Home:
+      return -1000000;
+    default:
+      return 1000000;
+  }
+}
+
+}  // namespace
+
+TerminalDialog::TerminalDialog(Terminal& terminal, const EditionDialogs& dialogs,
+                               const char* programName)
+    : terminal_(terminal),
+      dialogs_(dialogs),
+      programName_(programName),
+      view_(dialogs.main, *this) {
+  view_.placeIn(terminal_.columns(), terminal_.rows());
+}
+
+Key TerminalDialog::showAndRead(const std::function<void(Screen&)>& overlay) {
+  for (;;) {
+    Screen screen(terminal_.columns(), terminal_.rows());
+    view_.placeIn(terminal_.columns(), terminal_.rows());
+    view_.draw(screen);
+    if (overlay) overlay(screen);
+    terminal_.show(screen);
+    const Key key = terminal_.readKey();
+    if (key.code != KeyCode::Redraw) return key;
+  }
+}
+
+int TerminalDialog::ask(MessageBox box) {
+  const int last = static_cast<int>(box.buttons.size()) - 1;
+  for (;;) {
+    const Key key = showAndRead([&box](Screen& screen) { drawMessageBox(screen, box); });
+    const char letter = static_cast<char>(key.character | 0x20);
+    if (key.code == KeyCode::Enter || key.code == KeyCode::Space) return box.chosen;
+    if (key.code == KeyCode::Left || key.code == KeyCode::BackTab) {
+      box.chosen = box.chosen > 0 ? box.chosen - 1 : last;
+    } else if (key.code == KeyCode::Right || key.code == KeyCode::Tab) {
+      box.chosen = box.chosen < last ? box.chosen + 1 : 0;
+    } else if (key.code == KeyCode::Character && last == 1 && (letter == 'y' || letter == 'n')) {
+      return letter == 'y' ? 0 : 1;
+    } else if ((key.code == KeyCode::Escape || key.code == KeyCode::Quit) && last == 0) {
+      return 0;
+    } else if (key.code == KeyCode::Quit) {
+      return last;  // a question cut short is answered No
+    }
+  }
+}
+
+void TerminalDialog::showError(std::string_view text) {
+  ask({programName_, BoxKind::Error, std::string(text), {"OK"}});
+}
+
+bool TerminalDialog::askYesNo(std::string_view text) {
+  return ask({programName_, BoxKind::Question, std::string(text), {"Yes", "No"}}) == 0;
+}
+
+void TerminalDialog::showInformation(std::string_view text) {
+  ask({programName_, BoxKind::Information, std::string(text), {"OK"}});
+}
+
+std::optional<std::string> TerminalDialog::chooseFile(std::span<const FileFilter> filters) {
+  FileBrowser browser(filters);
+  for (;;) {
+    const Key key = showAndRead([&browser](Screen& screen) { browser.draw(screen); });
+    switch (browser.press(key)) {
+      case FileBrowser::Outcome::Chosen:
+        return browser.chosen();
+      case FileBrowser::Outcome::Cancelled:
+        return std::nullopt;
+      case FileBrowser::Outcome::Going:
+        break;
+    }
+  }
+}
+
+void TerminalDialog::showAbout() {
+  TuiDialogView about(dialogs_.about, *this);
+  for (;;) {
+    const Key key = showAndRead([&about](Screen& screen) {
+      about.placeIn(screen.columns(), screen.rows());
+      const CellRect cells = about.cells();
+      screen.box({cells.column - 1, cells.row - 1, cells.columns + 2, cells.rows + 2}, "");
+      about.draw(screen);
+    });
+    if (key.code == KeyCode::Enter || key.code == KeyCode::Space || key.code == KeyCode::Escape ||
+        key.code == KeyCode::Quit) {
+      return;
+    }
+  }
+}
+
+void TerminalDialog::command(MainDialog& dialog, ProgramMachine& machine, int controlId,
+                             int notification) {
+  machine.followUserTime();
+  const char* waiting = waitTextOf(controlId);
+  const std::string before = view_.controlText(IDC_STATUS_LINE, 300);
+  if (waiting != nullptr) {
+    view_.setControlText(IDC_STATUS_LINE, waiting);
+    Screen screen(terminal_.columns(), terminal_.rows());
+    view_.draw(screen);
+    terminal_.show(screen);
+  }
+  dialog.onCommand(controlId, notification);
+  if (waiting != nullptr && view_.controlText(IDC_STATUS_LINE, 300) == waiting) {
+    view_.setControlText(IDC_STATUS_LINE, before);
+  }
+}
+
+bool TerminalDialog::press(MainDialog& dialog, ProgramMachine& machine, const Key& key) {
+  const ControlTemplate& focused = view_.focused();
+  switch (key.code) {
+    case KeyCode::Escape:
+    case KeyCode::Quit:
+      dialog.onSysCommand(kCloseCommand);
+      return false;
+    case KeyCode::Help:
+    case KeyCode::SystemMenu:
+      machine.followUserTime();
+      dialog.onSysCommand(IDM_ABOUTBOX);
+      return true;
+    case KeyCode::Tab:
+    case KeyCode::Right:
+      view_.moveFocus(1);
+      return true;
+    case KeyCode::BackTab:
+    case KeyCode::Left:
+      view_.moveFocus(-1);
+      return true;
+    case KeyCode::Enter:
+    case KeyCode::Space:
+      if (focused.kind == ControlKind::Button) {
+        command(dialog, machine, focused.id, kButtonClicked);
+      } else if (key.code == KeyCode::Space) {
+        view_.type(' ');
+      }
+      return true;
+    case KeyCode::Backspace:
+      view_.eraseLast();
+      return true;
+    case KeyCode::Character:
+      view_.type(key.character);
+      return true;
+    default:
+      break;
+  }
+  if (isListKey(key.code) && focused.kind == ControlKind::ListBox &&
+      view_.moveSelection(listStep(key.code))) {
+    command(dialog, machine, IDC_PLOTTER_LIST, kSelectionChange);
+  }
+  return true;
+}
+
+void TerminalDialog::run(MainDialog& dialog, ProgramMachine& machine) {
+  while (press(dialog, machine, showAndRead())) {
+  }
+}
+
+}  // namespace app::tui

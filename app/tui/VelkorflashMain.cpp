@@ -1,0 +1,6 @@
+// velkorflash: the update-only program's dialog in a terminal.
+#include "app/tui/TerminalProgram.h"
+
+int main(int argc, char** argv) {
+  return app::tui::runTerminalProgram(discovery::Edition::UpdateOnly, argc, argv);
+}
