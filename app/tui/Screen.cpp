@@ -1,20 +1,9 @@
 #include "app/tui/Screen.h"
 
+#include "os/Utf8.h"
+
 namespace app::tui {
 namespace {
-
-void appendUtf8(std::string& out, char32_t glyph) {
-  if (glyph < 0x80) {
-    out += static_cast<char>(glyph);
-  } else if (glyph < 0x800) {
-    out += static_cast<char>(0xC0 | (glyph >> 6));
-    out += static_cast<char>(0x80 | (glyph & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (glyph >> 12));
-    out += static_cast<char>(0x80 | ((glyph >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (glyph & 0x3F));
-  }
-}
 
 const char* sgrOf(Look look) {
   switch (look) {
@@ -82,7 +71,7 @@ std::string Screen::lines() const {
   for (int row = 0; row < rows_; ++row) {
     std::string line;
     for (int column = 0; column < columns_; ++column) {
-      appendUtf8(line, cells_[static_cast<std::size_t>(row * columns_ + column)].glyph);
+      os::appendUtf8(line, cells_[static_cast<std::size_t>(row * columns_ + column)].glyph);
     }
     out += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
   }
@@ -98,7 +87,7 @@ std::string Screen::escapeSequences() const {
     for (int column = 0; column < columns_; ++column) {
       const Cell& cell = cells_[static_cast<std::size_t>(row * columns_ + column)];
       if (cell.look != current) out += sgrOf(current = cell.look);
-      appendUtf8(out, cell.glyph);
+      os::appendUtf8(out, cell.glyph);
     }
   }
   return out + "\x1b[0m";

@@ -7,6 +7,12 @@
 namespace app::tui {
 namespace {
 
+// The status line's text is read back whole (the dialog's texts are at most 299 characters).
+constexpr std::size_t kStatusChars = 299;
+// Page Up and Page Down move by the list's height; Home and End to its ends.
+constexpr int kListPage = 6;
+constexpr int kListEnd = 1 << 20;
+
 struct WaitText {
   int controlId;
   const char* text;
@@ -44,13 +50,13 @@ int listStep(KeyCode code) {
     case KeyCode::Down:
       return 1;
     case KeyCode::PageUp:
-      return -6;
+      return -kListPage;
     case KeyCode::PageDown:
-      return 6;
+      return kListPage;
     case KeyCode::Home:
-      return -1000000;
+      return -kListEnd;
     default:
-      return 1000000;
+      return kListEnd;
   }
 }
 
@@ -144,7 +150,7 @@ void TerminalDialog::command(MainDialog& dialog, ProgramMachine& machine, int co
                              int notification) {
   machine.followUserTime();
   const char* waiting = waitTextOf(controlId);
-  const std::string before = view_.controlText(IDC_STATUS_LINE, 300);
+  const std::string before = view_.controlText(IDC_STATUS_LINE, kStatusChars);
   if (waiting != nullptr) {
     view_.setControlText(IDC_STATUS_LINE, waiting);
     Screen screen(terminal_.columns(), terminal_.rows());
@@ -152,7 +158,7 @@ void TerminalDialog::command(MainDialog& dialog, ProgramMachine& machine, int co
     terminal_.show(screen);
   }
   dialog.onCommand(controlId, notification);
-  if (waiting != nullptr && view_.controlText(IDC_STATUS_LINE, 300) == waiting) {
+  if (waiting != nullptr && view_.controlText(IDC_STATUS_LINE, kStatusChars) == waiting) {
     view_.setControlText(IDC_STATUS_LINE, before);
   }
 }

@@ -2,30 +2,13 @@
 
 #include <cstdint>
 
+#include "os/Utf8.h"
 #include "os/sim/CaseInsensitive.h"
 
 namespace os::sim {
 namespace {
 
 constexpr std::string_view kRootKey = "HKEY_LOCAL_MACHINE";
-
-void appendUtf8(std::string& out, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
 
 // UTF-16LE (an even count of bytes) as UTF-8; a lone surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::string_view bytes) {
@@ -43,7 +26,7 @@ std::string utf16ToUtf8(std::string_view bytes) {
     } else if (u >= 0xD800 && u < 0xE000) {
       u = 0xFFFD;
     }
-    appendUtf8(out, u);
+    os::appendUtf8(out, u);
   }
   return out;
 }

@@ -5,6 +5,7 @@
 #include "app/dialogs/DialogTemplates.h"
 #include "app/tui/Keys.h"
 #include "app/tui/TuiDialogView.h"
+#include "tests/tui/NoModalUi.h"
 
 namespace velkor::test {
 namespace {
@@ -37,13 +38,6 @@ TEST(TerminalKeys, SequencesOfCommonTerminalsAndALoneEscape) {
   EXPECT_EQ(decoded("\x1b"), KeyCode::Escape) << "nothing followed it";
   EXPECT_EQ(app::tui::decodeKey("\x1b[", false, &used).code, KeyCode::None);
 }
-
-struct NoModalUi : app::tui::ModalUi {
-  std::optional<std::string> chooseFile(std::span<const app::FileFilter>) override {
-    return std::nullopt;
-  }
-  void showAbout() override {}
-};
 
 TEST(TerminalFocus, TabGoesThroughTheTabStopsInOrderAndTypingIsUpperCase) {
   NoModalUi modal;

@@ -11,18 +11,12 @@
 #include "app/tui/DialogCells.h"
 #include "app/tui/MessageBox.h"
 #include "app/tui/TuiDialogView.h"
+#include "tests/tui/NoModalUi.h"
 
 namespace velkor::test {
 namespace {
 
 using app::tui::Screen;
-
-struct NoModalUi : app::tui::ModalUi {
-  std::optional<std::string> chooseFile(std::span<const app::FileFilter>) override {
-    return std::nullopt;
-  }
-  void showAbout() override {}
-};
 
 void expectGolden(const Screen& screen, const std::string& name) {
   const std::string path = std::string(VELKOR_TUI_GOLDEN_DIR) + "/" + name;
