@@ -78,7 +78,10 @@ void TuiDialogView::moveFocus(int step) {
   const std::size_t count = layout_.controls.size();
   for (std::size_t tried = 0; tried < count; ++tried) {
     focus_ = (focus_ + count + static_cast<std::size_t>(step)) % count;
-    if (takesFocus(layout_.controls[focus_])) return;
+    if (takesFocus(layout_.controls[focus_])) {
+      allSelected_ = layout_.controls[focus_].kind == ControlKind::Edit;
+      return;
+    }
   }
 }
 
@@ -96,6 +99,8 @@ bool TuiDialogView::type(char character) {
   const ControlTemplate& control = focused();
   if (control.kind != ControlKind::Edit) return false;
   const auto byte = static_cast<unsigned char>(character);
+  if (allSelected_) texts_[control.id].clear();
+  allSelected_ = false;
   texts_[control.id] +=
       (control.style & ES_UPPERCASE) != 0 ? static_cast<char>(std::toupper(byte)) : character;
   return true;
@@ -105,7 +110,9 @@ bool TuiDialogView::eraseLast() {
   const ControlTemplate& control = focused();
   if (control.kind != ControlKind::Edit) return false;
   std::string& text = texts_[control.id];
+  if (allSelected_) text.clear();
   if (!text.empty()) text.pop_back();
+  allSelected_ = false;
   return true;
 }
 

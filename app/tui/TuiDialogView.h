@@ -33,7 +33,8 @@ class TuiDialogView : public DialogView {
   // The list's selection moved by step lines (kept inside the list); false when it did not move.
   bool moveSelection(int step);
   // A character typed into the focused edit control (upper case where its style says so), or
-  // the last one taken back; false when the focus is on no edit control.
+  // the last one taken back; false when the focus is on no edit control. As in a Windows edit
+  // control, the text is all selected when the focus comes to it: the first key replaces it.
   bool type(char character);
   bool eraseLast();
 
@@ -55,6 +56,7 @@ class TuiDialogView : public DialogView {
   int selection_ = -1;
   int listTop_ = 0;
   std::size_t focus_ = 0;  // index into the template's controls
+  bool allSelected_ = false;
   std::string aboutItem_;
   CellRect cells_{};
 };

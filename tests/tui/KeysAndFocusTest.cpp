@@ -44,11 +44,16 @@ TEST(TerminalFocus, TabGoesThroughTheTabStopsInOrderAndTypingIsUpperCase) {
   app::tui::TuiDialogView view(app::editionDialogs(discovery::Edition::Full).main, modal);
   EXPECT_EQ(view.focused().id, IDC_PLOTTER_LIST);
   EXPECT_FALSE(view.type('a')) << "the list takes no typing";
+  view.setControlText(IDC_SERIAL_NUMBER, "41200001");
   view.moveFocus(1);
   EXPECT_EQ(view.focused().id, IDC_SERIAL_NUMBER);
   for (char c : std::string("vk-40a")) EXPECT_TRUE(view.type(c));
   EXPECT_TRUE(view.eraseLast());
-  EXPECT_EQ(view.controlText(IDC_SERIAL_NUMBER, 19), "VK-40");
+  EXPECT_EQ(view.controlText(IDC_SERIAL_NUMBER, 19), "VK-40") << "typing replaced the text";
+  view.moveFocus(1);
+  view.moveFocus(-1);
+  EXPECT_TRUE(view.eraseLast());
+  EXPECT_EQ(view.controlText(IDC_SERIAL_NUMBER, 19), "") << "Backspace took the selected text";
   view.moveFocus(1);
   EXPECT_EQ(view.focused().id, IDC_SEND_SERIAL_NUMBER);
   view.moveFocus(1);
