@@ -1,6 +1,7 @@
 #include "app/SendUpdate.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/RefreshPlotterList.h"
 #include "discovery/PlotterRecord.h"
@@ -15,6 +16,9 @@ constexpr DWORD kSettleMs = 500;
 constexpr int kProgressLogSize = 1024;
 
 constexpr const char kNoPlotters[] = "No plotters detected\n";
+constexpr const char kListChanged[] =
+    "The plotter list has changed: the selected plotter is not the one it was.\n\nCheck the "
+    "selected plotter and click on \"Send update\" again.";
 constexpr const char kUpdateModeNeeded[] =
     "To update from firmware versions older than 1.14, the plotter must be started in UPDATE "
     "MODE:\n\nRecycle the power  of the plotter.When switching on the power, \nhold down the STOP "
@@ -62,6 +66,11 @@ SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter
                                const std::function<void(const PlotterInfo&)>& shown,
                                const std::function<void(const std::string&)>& statusShown) {
   plotter::ensureTempName();
+  // The refresh keeps the selected line, which after a change of the list may be another
+  // plotter's: the update goes to the plotter the user chose or nowhere.
+  const discovery::PlotterRecord* before = discovery::selectedRecord();
+  const std::optional<discovery::PlotterRecord> chosen =
+      before != nullptr ? std::optional(*before) : std::nullopt;
   const PlotterInfo info = refreshPlotterList();
   if (shown) shown(info);
   os::Sleep(kSettleMs);
@@ -70,6 +79,8 @@ SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter
   outcome.bootProgram = info.bootProgram;
   const discovery::PlotterRecord* record = discovery::selectedRecord();
   if (record == nullptr) return refused(outcome, prompter, kNoPlotters);
+  if (chosen && !discovery::sameRecord(*chosen, *record))
+    return refused(outcome, prompter, kListChanged);
   if (needsUpdateMode(record->connection, record->sizeClass, info.firmwareVersion))
     return refused(outcome, prompter, kUpdateModeNeeded);
   char log[kProgressLogSize] = {};

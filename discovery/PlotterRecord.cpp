@@ -33,4 +33,11 @@ void appendRecordText(char (&field)[kRecordTextSize], std::string_view text) {
   field[used + count] = '\0';
 }
 
+bool sameRecord(const PlotterRecord& a, const PlotterRecord& b) {
+  return a.connection == b.connection && a.linkPlace == b.linkPlace &&
+         recordText(a.name) == recordText(b.name) && recordText(a.port) == recordText(b.port) &&
+         recordText(a.serial) == recordText(b.serial) &&
+         recordText(a.instanceText) == recordText(b.instanceText);
+}
+
 }  // namespace discovery

@@ -48,6 +48,9 @@ PlotterRecord* selectedRecord();
 
 // A record field's text, up to its terminator (or all 128 bytes of a field that has none).
 std::string recordText(const char (&field)[kRecordTextSize]);
+// Whether two records, of two discoveries, stand for the same plotter at the same place: the
+// same name, connection, port, serial, USB instance and link place.
+bool sameRecord(const PlotterRecord& a, const PlotterRecord& b);
 // Copies text into a record field, cut to 127 characters and always terminated.
 void setRecordText(char (&field)[kRecordTextSize], std::string_view text);
 // Appends text to a record field, never making it longer than 127 characters.

@@ -99,6 +99,27 @@ TEST_F(SendUpdateTest, TheStatusLineHasTwoSpacesAndEnglishMonths) {
   EXPECT_EQ(app::updateSentStatus(now), "Plotter update sent on  30 May 31 00:21:06");
 }
 
+TEST_F(SendUpdateTest, AnUpdateGoesToNoOtherPlotterThanTheOneChosen) {
+  load("[plotter A]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 1.14 A4\n"
+       "[plotter B]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 1.14 A4\n"
+       "[queue QA]\nplotter = A\nport = USB001\n[queue QB]\nplotter = B\nport = USB002\n");
+  app::refreshPlotterList();
+  ASSERT_EQ(discovery::plotterList().count, 2);
+  discovery::plotterList().selected = 0;  // A, the technician's choice
+  world_->plotter("A")->unplug();
+  const app::SendUpdateOutcome outcome = app::onSendUpdate("/no/such/file.cas", prompter_);
+  EXPECT_EQ(outcome.result, -2);
+  EXPECT_EQ(outcome.status, "Firmware update failed");
+  ASSERT_EQ(prompter_.texts().size(), 1u);
+  EXPECT_EQ(prompter_.texts()[0].rfind("The plotter list has changed", 0), 0u)
+      << "B took A's line, and B was not chosen";
+  // Chosen again from the list as it is now, it goes on to the update procedure.
+  RecordingPrompter again;
+  app::onSendUpdate("/no/such/file.cas", again);
+  EXPECT_EQ(again.texts(),
+            std::vector<std::string>{"Could not open firmware update file\n/no/such/file.cas"});
+}
+
 TEST_F(SendUpdateTest, ARefreshKeepsAValidSelectionAndFallsBackToTheFirst) {
   EXPECT_EQ(app::keptSelection(1, 2), 1);
   EXPECT_EQ(app::keptSelection(1, 1), 0) << "the second plotter is gone";
