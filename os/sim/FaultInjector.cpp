@@ -97,7 +97,18 @@ std::optional<Fault> FaultInjector::check(Call call, std::string_view path, DWOR
     std::optional<Fault> fault = rule.check(call, path, code);
     if (fault && !chosen) chosen = fault;
   }
+  if (!counting_) return chosen;
+  counted_.push_back({call, std::string(path), code});
+  if (!chosen && counted_.size() == position_ && faultFor_) chosen = faultFor_(counted_.back());
   return chosen;
+}
+
+void FaultInjector::startCounting(
+    unsigned position, std::function<std::optional<Fault>(const CheckedCall&)> faultFor) {
+  counting_ = true;
+  counted_.clear();
+  position_ = position;
+  faultFor_ = std::move(faultFor);
 }
 
 }  // namespace os::sim

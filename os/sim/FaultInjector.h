@@ -7,9 +7,11 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "os/Win32.h"
 #include "os/sim/SimDevice.h"
@@ -90,6 +92,13 @@ class FaultRule {
   Fault fault_;
 };
 
+// One call that a fault could have been injected into, as a sweep counts them.
+struct CheckedCall {
+  Call call;
+  std::string path;
+  DWORD code;
+};
+
 class FaultInjector {
  public:
   // A new rule for calls of that kind; it fails the first one with ERROR_GEN_FAILURE unless
@@ -100,8 +109,20 @@ class FaultInjector {
   // Every rule counts the call; the first rule that fires decides the fault.
   std::optional<Fault> check(Call call, std::string_view path, DWORD code = 0);
 
+  // For a sweep over every call of an operation: from here on the calls are numbered from 1
+  // and kept in counted(); the call at the position given gets the fault faultFor chooses for
+  // it, if any (unless a rule decides first). Position 0 faults nothing.
+  void startCounting(unsigned position = 0,
+                     std::function<std::optional<Fault>(const CheckedCall&)> faultFor = {});
+  void stopCounting() { counting_ = false; }
+  const std::vector<CheckedCall>& counted() const { return counted_; }
+
  private:
   std::deque<FaultRule> rules_;  // deque: references to rules stay valid as rules are added
+  bool counting_ = false;
+  std::vector<CheckedCall> counted_;
+  unsigned position_ = 0;
+  std::function<std::optional<Fault>(const CheckedCall&)> faultFor_;
 };
 
 }  // namespace os::sim
