@@ -2,6 +2,7 @@
 // plotter receives, and the channel's job list.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "channel/ChannelFixture.h"
@@ -96,6 +97,27 @@ TEST_F(JobTest, ChunkSizeIsAnnouncedAndUsed) {
 
 // A reply said to be longer than 300 bytes, or longer than what then arrives, fails with a
 // reason, and leaves no bytes of an earlier reply in the caller's buffer.
+TEST_F(JobTest, AnnouncedLengthsAtAndBeyondTheLimitsAreRefusedAndReadNoFurther) {
+  plotter_->misbehaviour.announcedReplyLength = 0;
+  char empty[kMaxReplyLength] = "";
+  QueryReply nothing{13, empty};
+  EXPECT_TRUE(queryTransfer(channel, "5", &nothing)) << "an empty reply is a reply";
+  EXPECT_EQ(nothing.replyLength, 0u);
+  for (DWORD announced : {1u, 236u, 237u, 299u, 300u, 301u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(announced);
+    plotter_->clearDriverLog();
+    plotter_->misbehaviour.announcedReplyLength = announced;
+    char buffer[kMaxReplyLength] = "earlier reply";
+    QueryReply reply{13, buffer};
+    EXPECT_FALSE(queryTransfer(channel, "5", &reply)) << "the true reply is 6 bytes";
+    EXPECT_EQ(reply.replyLength, 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    const std::string log = plotter_->driverLog();
+    EXPECT_EQ(log.rfind("take,request:03,status,reply:4,", 0), 0u) << log;
+    EXPECT_EQ(log.substr(log.size() - 8), ",release") << log;
+  }
+}
+
 TEST_F(JobTest, RepliesThatCannotBeRightFailWithAReason) {
   for (DWORD announced : {DWORD{10}, DWORD{301}}) {
     SCOPED_TRACE(announced);
@@ -111,6 +133,29 @@ TEST_F(JobTest, RepliesThatCannotBeRightFailWithAReason) {
                                          ? "take,request:03,status,reply:4,reply:6,release"
                                          : "take,request:03,status,reply:4,release");
   }
+}
+
+TEST_F(JobTest, EveryNonzeroStatusWordEndsTheJobBeforeItsDataWithThatWord) {
+  char buffer[kMaxReplyLength];
+  int wrong = 0;
+  for (DWORD word = 0; word <= 0xFFFF; ++word) {
+    plotter_->clearDriverLog();
+    plotter_->misbehaviour.statusWord = static_cast<WORD>(word);
+    QueryReply reply{13, buffer};
+    const bool answered = queryTransfer(channel, "5", &reply);
+    char status[32];
+    std::snprintf(status, sizeof status, "status:%04X", static_cast<unsigned>(word));
+    const bool right =
+        word == 0
+            ? answered && plotter_->driverLog() == "take,request:03,status,reply:4,reply:6,release"
+            : !answered && transferChannelError(channel) == 0xEF000000u + word &&
+                  plotter_->driverLog() == "take,request:03," + std::string(status) + ",release";
+    if (!right && ++wrong <= 3) {
+      ADD_FAILURE() << "status word " << word << ": " << plotter_->driverLog() << ", error "
+                    << transferChannelError(channel);
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "of 65536 status words";
 }
 
 TEST_F(JobTest, OperationsOnSomethingThatIsNoChannelDoNothing) {
