@@ -62,6 +62,7 @@ class PlotterJobs {
   DWORD announcedChunkSize() const { return chunkSize_; }
   const std::vector<ReceivedFile>& files() const { return files_; }
   const std::vector<std::string>& queries() const { return queries_; }
+  void clearQueries() { queries_.clear(); }
   const std::vector<std::string>& commands() const { return commands_; }
   // Bulk OUT bytes that came with no file request to carry them.
   uint64_t strayBytes() const { return strayBytes_; }

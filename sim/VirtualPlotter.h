@@ -200,6 +200,13 @@ class VirtualPlotter {
   std::string driverLog() const { return log_.summary(); }
   const std::vector<DriverEvent>& driverEvents() const { return log_.events(); }
   void clearDriverLog() { log_.clear(); }
+  // Empties all the plotter keeps for tests to read (requests, print-port events, queries
+  // asked), so that a long run does not grow with them.
+  void clearLogs() {
+    log_.clear();
+    printerLog_.clear();
+    jobs_.clearQueries();
+  }
   const PlotterJobs& jobs() const { return jobs_; }
   // The device lock's nesting depth now (0: free).
   int lockDepth() const;

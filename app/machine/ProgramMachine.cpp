@@ -31,7 +31,10 @@ ProgramMachine::~ProgramMachine() {
 }
 
 void ProgramMachine::followUserTime() {
-  if (world_) world_->machine().catchUpWithRealTime();
+  if (!world_) return;
+  world_->machine().catchUpWithRealTime();
+  // Nobody reads the virtual plotters' logs here; a day of use must not grow with them.
+  for (const auto& plotter : world_->plotters()) plotter->clearLogs();
 }
 
 }  // namespace app
