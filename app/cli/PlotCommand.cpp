@@ -2,6 +2,7 @@
 // unlike the dialog says how it went.
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/cli/Command.h"
@@ -22,6 +23,8 @@ namespace cli {
 namespace {
 
 constexpr const char kContext[] = "velkorctl plot";
+// A file transfer's size field holds 32 bits.
+constexpr uintmax_t kLargestDriverFile = 0xFFFFFFFFu;
 constexpr OptionRule kOptions[] = {
     kPlotterOption, kWorldOption, kEditionOption, {"--json", nullptr}};
 constexpr const char* kPositionals[] = {"FILE.plt"};
@@ -66,6 +69,15 @@ int plot(const Arguments& args, const Console& console) {
   if (!firmware::openFile(path.c_str(), "rb")) {
     return reportError(console, json, kContext, kExitFileError,
                        "cannot open " + utf8FromSystem(path) + ": " + std::strerror(errno), report);
+  }
+  std::error_code unknown;
+  const uintmax_t size = std::filesystem::file_size(path, unknown);
+  if (!unknown && size > kLargestDriverFile &&
+      discovery::selectedRecord()->connection == discovery::kConnectionDriver) {
+    return reportError(console, json, kContext, kExitFailed,
+                       utf8FromSystem(path) + " has " + std::to_string(size) +
+                           " bytes: the vendor driver takes a file of at most 4 GiB - 1 bytes",
+                       report);
   }
   plotter::ensureTempName();
   int result = 0;

@@ -2,6 +2,7 @@
 // script reads, on both connections.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -98,6 +99,16 @@ TEST_F(UpdatePlotCommandsTest, PlotAndAbortOnBothConnections) {
   EXPECT_EQ(missing.exit, 3);
   EXPECT_EQ(velkorctl({"plot", plt, "--plotter", "5", "--world", "default"}).exit, 1);
   EXPECT_EQ(velkorctl({"abort", "--world", "default", "--edition", "update-only"}).exit, 1);
+}
+
+TEST_F(UpdatePlotCommandsTest, APlotFileTooLargeForTheDriverIsRefusedBeforeAnythingIsSent) {
+  const std::string huge = dir_ / "huge.plt";
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, 0x100000001ull);  // sparse: 4 GiB and one byte
+  const Outcome plot = velkorctl({"plot", huge, "--plotter", "0", "--world", "default"});
+  EXPECT_EQ(plot.exit, 1);
+  EXPECT_TRUE(has(plot.err, "has 4294967297 bytes: the vendor driver takes a file of at most"))
+      << plot.err;
 }
 
 }  // namespace
