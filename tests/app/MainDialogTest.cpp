@@ -199,10 +199,7 @@ TEST_F(MainDialogTest, AVersionWithOneThirteenAnywhereIsRefusedBeforeTheFileIsOp
 
 TEST_F(MainDialogTest, AnUpdateSentShowsTheTimeInTheStatusLineAndTheNotice) {
   TempFile file;
-  SampleFirmware sample;
-  sample.descriptor = Descriptor::PatternB;
-  sample.productId = 0x4C01;
-  sample.headerNote = " 1.20 A4";
+  const SampleFirmware sample = classicFirmware();
   ASSERT_TRUE(writeSampleFirmware(file.path(), sample));
   open(sim::defaultWorldText(), Edition::Full, file.string());
   select(3);

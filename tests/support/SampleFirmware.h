@@ -37,6 +37,16 @@ std::vector<unsigned char> buildSampleFirmware(const SampleFirmware& sample);
 // Writes the built file; false when it cannot be written.
 bool writeSampleFirmware(const std::filesystem::path& path, const SampleFirmware& sample);
 
+// An update the built-in world's "Classic" takes (after one question, on the maker): firmware
+// with the given title, a device descriptor of its model.
+inline SampleFirmware classicFirmware(const std::string& title = " 1.20 A4") {
+  SampleFirmware sample;
+  sample.descriptor = Descriptor::PatternB;
+  sample.productId = 0x4C01;
+  sample.headerNote = title;
+  return sample;
+}
+
 // One sample of every section kind and identity rule, and the typical invalid files.
 struct NamedSample {
   std::string name;  // a file name without extension

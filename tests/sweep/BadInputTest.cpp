@@ -94,9 +94,7 @@ class BadInput : public ::testing::Test {
 
 TEST_F(BadInput, FirmwareFilesThatAreNoFirmwareAreRefusedAndReachNoPlotter) {
   expectRefusedUpdate(write("empty.cas", {}).string(), "an empty file");
-  SampleFirmware sample;
-  sample.descriptor = Descriptor::PatternB;
-  sample.productId = 0x4C01;
+  const SampleFirmware sample = classicFirmware();
   const std::vector<unsigned char> whole = buildSampleFirmware(sample);
   const std::size_t header = sectionHeaderLength(sample.keyword);
   for (std::size_t cut : {std::size_t{3}, std::size_t{4}, header - 1, header, header + 1}) {

@@ -109,10 +109,7 @@ TEST_F(Endurance, TenThousandLinkCyclesAndDiscoveriesLeaveNothingBehind) {
 
 TEST_F(Endurance, AThousandQueriesOfAnUpdatedPlotterLeaveNothingBehind) {
   TempFile file(".cas");
-  SampleFirmware sample;
-  sample.descriptor = Descriptor::PatternB;
-  sample.productId = 0x4C01;
-  sample.headerNote = " 1.20 A4";
+  const SampleFirmware sample = classicFirmware();
   ASSERT_TRUE(writeSampleFirmware(file.path(), sample));
   app::refreshPlotterList();
   discovery::plotterList().selected = kClassic;

@@ -100,11 +100,7 @@ class FailureSweep : public ::testing::Test {
     driver.productId = 0x4c04;
     driver.headerNote = " 2.02 A4";
     ASSERT_TRUE(writeSampleFirmware((files_ / "driver.cas").string(), driver));
-    SampleFirmware printer;
-    printer.descriptor = Descriptor::PatternB;
-    printer.productId = 0x4C01;
-    printer.headerNote = " 1.20 A4";
-    ASSERT_TRUE(writeSampleFirmware((files_ / "printer.cas").string(), printer));
+    ASSERT_TRUE(writeSampleFirmware((files_ / "printer.cas").string(), classicFirmware()));
     std::ofstream plot(files_ / "drawing.plt", std::ios::binary);
     plot << std::string(300 * 1024, 'P');  // several chunks on either connection
   }

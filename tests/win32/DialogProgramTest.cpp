@@ -169,10 +169,7 @@ TEST_F(DialogProgramTest, ItListsTheWorldsPlottersFillsTheFieldsAndRefreshes) {
 
 TEST_F(DialogProgramTest, AnUpdateChosenInTheFileDialogReachesThePlotterWithItsQuestions) {
   TempFile file(".cas");
-  SampleFirmware sample;
-  sample.descriptor = Descriptor::PatternB;
-  sample.productId = 0x4C01;
-  sample.headerNote = " 1.20 A4";
+  const SampleFirmware sample = classicFirmware();
   ASSERT_TRUE(writeSampleFirmware(file.path(), sample));
   run("\"first choice.cas\" ignored", [&](DialogDriver& dialog) {
     EXPECT_EQ(dialog.text(IDC_FIRMWARE_PATH), "first choice.cas");
