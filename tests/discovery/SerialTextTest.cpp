@@ -31,5 +31,23 @@ TEST(SerialTextTest, RefusesAnUnsetSerial) {
   EXPECT_EQ(serialTextFromReply("AB00000"), "AB00000");  // position 8 is past its end
 }
 
+TEST(SerialTextTest, AnyByteAtAnyPlaceGivesAPrefixWithoutTheEnding) {
+  const std::string serial = "41207735";
+  for (char odd : {'\r', '\n', '\0', '\xE9', '\xFF', ' '}) {
+    for (std::size_t at = 0; at <= serial.size(); ++at) {
+      std::string reply = serial;
+      reply.insert(at, 1, odd);
+      SCOPED_TRACE(::testing::PrintToString(reply));
+      const std::optional<std::string> text = serialTextFromReply(reply);
+      ASSERT_TRUE(text.has_value());
+      EXPECT_EQ(reply.rfind(*text, 0), 0u) << "a prefix of the reply";
+      EXPECT_EQ(text->find_first_of(std::string("\r\0", 2)), std::string::npos);
+      if (odd == '\r' || odd == '\0') {
+        EXPECT_EQ(*text, serial.substr(0, at)) << "the ending ends it";
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velkor::test
