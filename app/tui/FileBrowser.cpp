@@ -122,11 +122,7 @@ void FileBrowser::draw(Screen& screen) const {
                       kRows};
   const int left = area.column + 2, width = kColumns - 4;
   screen.box(area, "Open");
-  std::string folder = folder_.string();
-  if (static_cast<int>(folder.size()) > width - 9) {
-    folder = "..." + folder.substr(folder.size() - static_cast<std::size_t>(width - 12));
-  }
-  screen.text(left, area.row + 1, "Look in: " + folder, width);
+  screen.text(left, area.row + 1, "Look in: " + elidedFront(folder_.string(), width - 9), width);
   const CellRect list{left, area.row + 2, width, kListRows + 2};
   screen.frame(list);
   const int top = std::max(0, selection_ - kListRows + 1);
@@ -138,13 +134,8 @@ void FileBrowser::draw(Screen& screen) const {
                 width - 2, look);
   }
   const int below = list.row + list.rows;
-  std::string field = typed_;
-  field.resize(
-      static_cast<std::size_t>(std::max<int>(width - 16, static_cast<int>(typed_.size()) + 1)),
-      '_');
   screen.text(left, below, "File name:", 15);
-  screen.text(left + 15, below, field.substr(field.size() - static_cast<std::size_t>(width - 16)),
-              width - 15, Look::Underlined);
+  screen.text(left + 15, below, fieldText(typed_, width - 16), width - 15, Look::Underlined);
   screen.text(left, below + 1, "Files of type:", 15);
   if (!filters_.empty()) screen.text(left + 15, below + 1, filters_[filter_].name, width - 15);
   screen.text(left, below + 2, message_, width);

@@ -1,5 +1,7 @@
 #include "app/tui/Screen.h"
 
+#include <algorithm>
+
 #include "os/Utf8.h"
 
 namespace app::tui {
@@ -91,6 +93,18 @@ std::string Screen::escapeSequences() const {
     }
   }
   return out + "\x1b[0m";
+}
+
+std::string elidedFront(const std::string& text, int width) {
+  if (static_cast<int>(text.size()) <= width || width <= 3) return text;
+  return "..." + text.substr(text.size() - static_cast<std::size_t>(width - 3));
+}
+
+std::string fieldText(const std::string& text, int width) {
+  const std::size_t room = static_cast<std::size_t>(std::max(0, width - 1));
+  std::string field = text.substr(text.size() > room ? text.size() - room : 0);
+  field.resize(static_cast<std::size_t>(std::max(0, width)), '_');
+  return field;
 }
 
 }  // namespace app::tui

@@ -47,4 +47,10 @@ class Screen {
   std::vector<Cell> cells_;
 };
 
+// A text cut to width cells keeping its end, as a path-ellipsis label does: "..." and the tail.
+std::string elidedFront(const std::string& text, int width);
+// An edit field of width cells: the text's end with room for one more character, the rest
+// filled with '_'.
+std::string fieldText(const std::string& text, int width);
+
 }  // namespace app::tui

@@ -67,17 +67,19 @@ TerminalDialog::TerminalDialog(Terminal& terminal, const EditionDialogs& dialogs
     : terminal_(terminal),
       dialogs_(dialogs),
       programName_(programName),
-      view_(dialogs.main, *this) {
+      view_(dialogs.main, *this) {}
+
+void TerminalDialog::show(const std::function<void(Screen&)>& overlay) {
+  Screen screen(terminal_.columns(), terminal_.rows());
   view_.placeIn(terminal_.columns(), terminal_.rows());
+  view_.draw(screen);
+  if (overlay) overlay(screen);
+  terminal_.show(screen);
 }
 
 Key TerminalDialog::showAndRead(const std::function<void(Screen&)>& overlay) {
   for (;;) {
-    Screen screen(terminal_.columns(), terminal_.rows());
-    view_.placeIn(terminal_.columns(), terminal_.rows());
-    view_.draw(screen);
-    if (overlay) overlay(screen);
-    terminal_.show(screen);
+    show(overlay);
     const Key key = terminal_.readKey();
     if (key.code != KeyCode::Redraw) return key;
   }
@@ -153,9 +155,7 @@ void TerminalDialog::command(MainDialog& dialog, ProgramMachine& machine, int co
   const std::string before = view_.controlText(IDC_STATUS_LINE, kStatusChars);
   if (waiting != nullptr) {
     view_.setControlText(IDC_STATUS_LINE, waiting);
-    Screen screen(terminal_.columns(), terminal_.rows());
-    view_.draw(screen);
-    terminal_.show(screen);
+    show();
   }
   dialog.onCommand(controlId, notification);
   if (waiting != nullptr && view_.controlText(IDC_STATUS_LINE, kStatusChars) == waiting) {

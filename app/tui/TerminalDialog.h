@@ -32,7 +32,8 @@ class TerminalDialog : public ModalUi, public prompt::Prompter {
   void showAbout() override;
 
  private:
-  // The dialog with an overlay drawn over it, shown; then the next key.
+  // The dialog with an overlay drawn over it, shown (and then the next key).
+  void show(const std::function<void(Screen&)>& overlay = {});
   Key showAndRead(const std::function<void(Screen&)>& overlay = {});
   int ask(MessageBox box);
   // A command given to the handlers, the status line saying what the program waits for.

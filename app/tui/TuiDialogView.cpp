@@ -21,11 +21,7 @@ std::string withoutAccelerator(std::string_view text) {
 
 // A path too long for its cells keeps its end, as a path-ellipsis label does.
 std::string fitted(const std::string& text, const ControlTemplate& control, int width) {
-  if ((control.style & SS_PATHELLIPSIS) == 0 || static_cast<int>(text.size()) <= width ||
-      width <= 3) {
-    return text;
-  }
-  return "..." + text.substr(text.size() - static_cast<std::size_t>(width - 3));
+  return (control.style & SS_PATHELLIPSIS) != 0 ? elidedFront(text, width) : text;
 }
 
 // "[ text ]" across the button's cells, the text in the middle.
@@ -141,15 +137,9 @@ void TuiDialogView::drawControl(Screen& screen, const ControlTemplate& control) 
   switch (control.kind) {
     case ControlKind::ListBox:
       return drawList(screen, area, hasFocus);
-    case ControlKind::Edit: {
-      std::string field =
-          shown.substr(shown.size() > static_cast<std::size_t>(area.columns - 1)
-                           ? shown.size() - static_cast<std::size_t>(area.columns - 1)
-                           : 0);
-      field.resize(static_cast<std::size_t>(area.columns), '_');
-      return screen.text(area.column, area.row, field, area.columns,
+    case ControlKind::Edit:
+      return screen.text(area.column, area.row, fieldText(shown, area.columns), area.columns,
                          hasFocus ? Look::Highlighted : Look::Underlined);
-    }
     case ControlKind::Button:
       return screen.text(area.column, area.row, buttonFace(shown, area.columns), area.columns,
                          hasFocus ? Look::Highlighted : Look::Normal);

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include "app/dialogs/ControlIds.h"
 
 namespace app {
@@ -86,7 +88,7 @@ std::optional<std::string> Win32DialogView::chooseFile(std::span<const FileFilte
   dialog.lpstrInitialDir = ".";
   dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   if (!GetOpenFileNameA(&dialog)) return std::nullopt;
-  file.resize(file.find('\0'));
+  file.resize(std::min(file.find('\0'), file.size()));
   return file;
 }
 

@@ -151,6 +151,13 @@ class FailureSweep : public ::testing::Test {
     }
     return present;
   }
+  // What a run starts from, with the link closed: the same for every run of an operation, the
+  // world being built afresh the same way each time.
+  struct Start {
+    Resources closed;
+    int listed;   // plotters in the list
+    int present;  // plotters of the world that are there
+  };
   Resources resources() {
     os::sim::SimMachine& machine = world_->machine();
     return {machine.openHandleCount(), machine.mappedViewCount(), machine.localAllocationCount()};
@@ -158,7 +165,7 @@ class FailureSweep : public ::testing::Test {
 
   // What the sweep found wrong in one run, empty when nothing.
   std::vector<std::string> checkRun(const Operation& operation, Injection injection,
-                                    unsigned position, Resources closed, int listed, int present) {
+                                    unsigned position, const Start& start) {
     std::vector<std::string> findings;
     const auto finding = [&](const std::string& what) {
       const CheckedCall& call = world_->machine().faults().counted().at(position - 1);
@@ -186,13 +193,14 @@ class FailureSweep : public ::testing::Test {
       finding("the temporary file is left after success");
     }
     plotter::closePlotterLink();
-    if (!(resources() == closed)) finding("handles, views or local blocks left behind");
+    if (!(resources() == start.closed)) finding("handles, views or local blocks left behind");
     if (injection == Injection::Unplugging) {
       // Listed are those still there: not the unplugged one, nor a plotter that switched itself
       // off after its update.
       const int expected =
-          listed -
-          (present - presentPlotters(world_->machine().faults().counted().at(position - 1).path));
+          start.listed -
+          (start.present -
+           presentPlotters(world_->machine().faults().counted().at(position - 1).path));
       app::refreshPlotterList();
       plotter::closePlotterLink();
       if (discovery::plotterList().count != expected) {
@@ -204,21 +212,16 @@ class FailureSweep : public ::testing::Test {
   }
 
   // One run per call of the operation with that call faulted; the positions tried.
-  std::size_t sweep(const Operation& operation, Injection injection,
+  std::size_t sweep(const Operation& operation, Injection injection, const Start& start,
                     const std::vector<CheckedCall>& calls, std::vector<std::string>& findings) {
     std::size_t tried = 0;
     for (unsigned position = 1; position <= calls.size(); ++position) {
       if (!faultFor(injection, calls[position - 1])) continue;
       ++tried;
       startRun(operation);
-      plotter::closePlotterLink();
-      const Resources closed = resources();
-      const int listed = discovery::plotterList().count;
-      const int present = presentPlotters();
-      startRun(operation);
       world_->machine().faults().startCounting(
           position, [injection](const CheckedCall& call) { return faultFor(injection, call); });
-      for (std::string& each : checkRun(operation, injection, position, closed, listed, present)) {
+      for (std::string& each : checkRun(operation, injection, position, start)) {
         findings.push_back(each);
       }
     }
@@ -228,6 +231,9 @@ class FailureSweep : public ::testing::Test {
   // The operation's calls, then every call failing and every device call unplugging; prints
   // what it did.
   void sweep(const Operation& operation) {
+    startRun(operation);
+    plotter::closePlotterLink();
+    const Start start{resources(), discovery::plotterList().count, presentPlotters()};
     startRun(operation);
     world_->machine().faults().startCounting();
     const Outcome clean = operation.run(*this);
@@ -239,8 +245,8 @@ class FailureSweep : public ::testing::Test {
       EXPECT_TRUE(clean.plotterGotItAll) << operation.name;
     }
     std::vector<std::string> findings;
-    const std::size_t failed = sweep(operation, Injection::Failing, calls, findings);
-    const std::size_t unplugged = sweep(operation, Injection::Unplugging, calls, findings);
+    const std::size_t failed = sweep(operation, Injection::Failing, start, calls, findings);
+    const std::size_t unplugged = sweep(operation, Injection::Unplugging, start, calls, findings);
     std::printf("%-28s %4zu calls: %4zu failed, %4zu unplugged, %zu findings\n", operation.name,
                 calls.size(), failed, unplugged, findings.size());
     for (const std::string& each : findings) ADD_FAILURE() << each;
