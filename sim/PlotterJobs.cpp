@@ -42,8 +42,9 @@ IoCompletion PlotterJobs::takeRequest(const BYTE* record, DWORD length) {
   std::vector<BYTE> bytes(record, record + length);
   if (timesOut()) {
     plotter_.log().add({DriverEvent::Kind::RequestTimedOut, 0, std::move(bytes)});
-    return IoCompletion::after(plotter_.misbehaviour.timeoutDelay,
-                               [] { return IoOutcome{USBERR_TIMEOUT, 0}; });
+    return IoCompletion::after(plotter_.misbehaviour.timeoutDelay, [] {
+      return IoOutcome{USBERR_TIMEOUT, 0};
+    });
   }
   plotter_.log().add({DriverEvent::Kind::Request, 0, std::move(bytes)});
   WORD word = length == 0 ? kBadRequestWord : statusWordFor(record[0]);
@@ -94,9 +95,7 @@ bool PlotterJobs::startFile(const BYTE* record, DWORD length) {
 }
 
 void PlotterJobs::queueReply(const std::string& reply) {
-  DWORD length = plotter_.misbehaviour.announcedReplyLength.value_or(DWORD(reply.size()));
-  for (int shift = 0; shift < 32; shift += 8) replyBytes_.push_back(BYTE(length >> shift));
-  replyBytes_.insert(replyBytes_.end(), reply.begin(), reply.end());
+  replies_.queueReply(reply, plotter_.misbehaviour);
 }
 
 IoCompletion PlotterJobs::readStatus(BYTE* buffer, DWORD length) {
@@ -112,13 +111,11 @@ IoCompletion PlotterJobs::readStatus(BYTE* buffer, DWORD length) {
 }
 
 IoCompletion PlotterJobs::readReply(BYTE* buffer, DWORD length) {
-  if (replyBytes_.empty()) return IoCompletion::never();
+  if (replies_.empty()) return IoCompletion::never();
   auto deliver = [this, buffer, length] {
-    DWORD count = DWORD(std::min<size_t>(length, replyBytes_.size()));
-    std::copy_n(replyBytes_.begin(), count, buffer);
-    replyBytes_.erase(replyBytes_.begin(), replyBytes_.begin() + count);
-    plotter_.log().add({DriverEvent::Kind::ReplyRead, count, {}});
-    return IoOutcome{ERROR_SUCCESS, count};
+    IoOutcome outcome = replies_.take(buffer, length);
+    plotter_.log().add({DriverEvent::Kind::ReplyRead, outcome.bytes, {}});
+    return outcome;
   };
   os::sim::Tick delay = plotter_.misbehaviour.replyDelay;
   return delay == 0 ? IoCompletion::now(deliver()) : IoCompletion::after(delay, deliver);
@@ -179,7 +176,7 @@ void PlotterJobs::command(const std::string& text) {
 
 void PlotterJobs::reset() {
   statusWords_.clear();
-  replyBytes_.clear();
+  replies_.clear();
   receiving_.reset();
 }
 

@@ -15,6 +15,7 @@
 
 #include "os/Win32.h"
 #include "os/sim/SimDevice.h"
+#include "sim/BulkInQueue.h"
 #include "sim/UpdateStreamCheck.h"
 #include "sim/WordChecksum.h"
 
@@ -78,7 +79,7 @@ class PlotterJobs {
 
   VirtualPlotter& plotter_;
   std::deque<WORD> statusWords_;
-  std::deque<BYTE> replyBytes_;
+  BulkInQueue replies_;
   std::optional<size_t> receiving_;  // index into files_ of the file whose bytes are due
   bool keepBytes_ = false;
   WordChecksum running_;

@@ -168,13 +168,7 @@ size_t PrintClassFace::takeStream(std::span<const BYTE> data) {
 }
 
 void PrintClassFace::queueReply(const std::string& reply) {
-  const Misbehaviour& m = plotter_->misbehaviour;
-  DWORD length = m.announcedReplyLength.value_or(DWORD(reply.size()));
-  std::vector<BYTE> header = {BYTE(length), BYTE(length >> 8), BYTE(length >> 16),
-                              BYTE(length >> 24)};
-  if (m.headerBytes) header.resize(std::min<size_t>(*m.headerBytes, header.size()));
-  transfers_.push_back(std::move(header));
-  if (!reply.empty()) transfers_.emplace_back(reply.begin(), reply.end());
+  transfers_.queueReply(reply, plotter_->misbehaviour);
 }
 
 // With nothing queued (or a switched-off plotter) the read waits for a cancel; the request
@@ -189,20 +183,10 @@ IoCompletion PrintClassFace::read(const IoRequest& request) {
   }
   return later(
       [self = shared_from_this(), note, buffer = request.output, length = request.outputLength] {
-        DWORD count = self->takeTransfer(buffer, length);
-        note->delivered(count);
-        return IoOutcome{ERROR_SUCCESS, count};
+        IoOutcome outcome = self->transfers_.take(buffer, length);
+        note->delivered(outcome.bytes);
+        return outcome;
       });
-}
-
-DWORD PrintClassFace::takeTransfer(BYTE* buffer, DWORD length) {
-  if (transfers_.empty()) return 0;  // a reset came while the read was delayed
-  std::vector<BYTE>& front = transfers_.front();
-  DWORD count = DWORD(std::min<size_t>(length, front.size()));
-  std::copy_n(front.begin(), count, buffer);
-  front.erase(front.begin(), front.begin() + count);
-  if (front.empty()) transfers_.pop_front();
-  return count;
 }
 
 void PrintClassFace::logRead(DWORD count) {

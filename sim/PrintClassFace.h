@@ -32,7 +32,6 @@
 // handle still open, and the face logs nothing more.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,6 +41,7 @@
 
 #include "os/Win32.h"
 #include "os/sim/SimDevice.h"
+#include "sim/BulkInQueue.h"
 #include "sim/UpdateStreamReceiver.h"
 
 namespace sim {
@@ -83,10 +83,9 @@ class PrintClassFace : public os::sim::SimDevice,
   void reset();
   void enterDownloadState();
   size_t takeStream(std::span<const BYTE> data);
-  DWORD takeTransfer(BYTE* buffer, DWORD length);
 
   VirtualPlotter* plotter_;
-  std::deque<std::vector<BYTE>> transfers_;     // queued on the bulk IN pipe, oldest first
+  BulkInQueue transfers_;                       // sent on the bulk IN pipe, not yet read
   std::optional<UpdateStreamReceiver> stream_;  // in the download state, the stream it awaits
 };
 

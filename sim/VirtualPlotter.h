@@ -139,8 +139,10 @@ struct Misbehaviour {
   // Copies of the status reply left queued, as earlier exchanges nobody read would, whenever the
   // plotter is plugged in or powered on.
   int staleReplies = 0;
-  std::optional<DWORD> headerBytes;  // printer: the header transfer carries only this many bytes
+  std::optional<DWORD> headerBytes;  // a reply's length transfer carries only this many bytes
                                      // (at most 4)
+  // Sent on the bulk IN pipe in answer to every query instead of its length and reply.
+  std::optional<std::vector<std::vector<BYTE>>> replyTransfers;
 };
 
 class VirtualPlotter {

@@ -32,9 +32,9 @@ TEST_F(UsbIoTest, AReadOnTheCallersOverlappedIsPendingUntilWaitedFor) {
   EXPECT_EQ(count, 0u);
 
   EXPECT_EQ(USBWaitIO(bulkIn, &count, 1000, &overlapped), 0u);
-  EXPECT_EQ(count, 4u + 5u);
+  EXPECT_EQ(count, 4u) << "one transfer, the reply's length";
   EXPECT_EQ(machine.now() - start, 100u);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer) + 4, 5), "hello");
+  EXPECT_EQ(buffer[0], 5);
 }
 
 TEST_F(UsbIoTest, AReadOnTheBuiltInOverlappedWaitsAndGivesTheCount) {
