@@ -2,6 +2,7 @@
 
 #include "channel/TransferProgress.h"
 #include "os/Calls.h"
+#include "os/Handles.h"
 
 namespace channel {
 namespace {
@@ -14,10 +15,29 @@ bool finish(DWORD status) {
   return status == 0;
 }
 
-// One read that must bring all it asks for.
+// How long a read waits for what the plotter owes (a status word, a reply) before it gives up:
+// a plotter that never sends it must not hang the program.
+constexpr DWORD kChannelReadLimit = 30000;
+
+// Waits for a read that is pending on the OVERLAPPED; one that does not end within the limit is
+// cancelled and its end awaited, so that its buffer may go.
+DWORD awaitRead(USB_PIPE_HANDLE pipe, OVERLAPPED& overlapped, DWORD& read) {
+  DWORD status = USBWaitIO(pipe, &read, kChannelReadLimit, &overlapped);
+  if (status != USBERR_TIMEOUT) return status;
+  USBCancelIO(pipe, &overlapped);
+  USBWaitIO(pipe, &read, INFINITE, &overlapped);
+  return USBERR_TIMEOUT;
+}
+
+// One read that must bring all it asks for within the limit.
 DWORD readWhole(USB_PIPE_HANDLE pipe, BYTE* buffer, DWORD length) {
+  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!event) return os::GetLastError();
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event.get();
   DWORD read = length;
-  DWORD status = USBReadPipe(pipe, buffer, &read, nullptr);
+  DWORD status = USBReadPipe(pipe, buffer, &read, &overlapped);
+  if (status == USBERR_IO_PENDING) status = awaitRead(pipe, overlapped, read);
   if (status == 0 && read != length) return ERROR_INVALID_DATA;
   return status;
 }

@@ -135,6 +135,19 @@ TEST_F(JobTest, RepliesThatCannotBeRightFailWithAReason) {
   }
 }
 
+// A plotter that never sends the reply it owes: the read gives up, and the job ends.
+TEST_F(JobTest, AReplyThatNeverComesFailsWithATimeOutAndReleasesTheLock) {
+  plotter_->misbehaviour.replyTransfers.emplace();
+  const size_t handles = machine.openHandleCount();
+  char buffer[kMaxReplyLength] = "earlier reply";
+  QueryReply reply{13, buffer};
+  EXPECT_FALSE(queryTransfer(channel, "5", &reply));
+  EXPECT_EQ(transferChannelError(channel), DWORD(USBERR_TIMEOUT));
+  EXPECT_EQ(reply.replyLength, 0u);
+  EXPECT_EQ(plotter_->driverLog(), "take,request:03,status,release");
+  EXPECT_EQ(machine.openHandleCount(), handles);
+}
+
 TEST_F(JobTest, EveryNonzeroStatusWordEndsTheJobBeforeItsDataWithThatWord) {
   char buffer[kMaxReplyLength];
   int wrong = 0;
