@@ -197,6 +197,7 @@ IoOutcome DriverFace::lock(const IoRequest& request) {
       --lockDepth_;
       return kDone;
     case usb::UDRV_LOCK_CHANNEL_CLOSED:  // whatever the channel held is let go
+      if (lockDepth_ != 0) plotter_->noteProtocolFault("closed-while-held");
       lockDepth_ = 0;
       return kDone;
     default:
@@ -221,7 +222,13 @@ IoCompletion DriverFace::controlRequest(const IoRequest& request) {
         {Kind::Setup, request.code, Bytes(request.input, request.input + request.inputLength)});
     return IoCompletion::now(kInvalid);
   }
+  requireLock();
   return plotter_->jobDesk().takeRequest(request.output, request.outputLength);
+}
+
+// The transfer protocol's requests and data are the lock holder's only.
+void DriverFace::requireLock() {
+  if (lockDepth_ == 0) plotter_->noteProtocolFault("outside-lock");
 }
 
 IoCompletion DriverFace::pipeRequest(BYTE address, const IoRequest& request) {
@@ -231,10 +238,12 @@ IoCompletion DriverFace::pipeRequest(BYTE address, const IoRequest& request) {
   switch (request.kind) {
     case IoRequest::Kind::Read:
       if (!in) break;
+      requireLock();
       return endpoint->attributes == 3 ? jobs.readStatus(request.output, request.outputLength)
                                        : jobs.readReply(request.output, request.outputLength);
     case IoRequest::Kind::Write:
       if (in) break;
+      requireLock();
       return jobs.takeData(request.input, request.inputLength);
     case IoRequest::Kind::Control:
       if (request.code == usb::IOCTL_UDRV_RESET_PIPE) {

@@ -42,6 +42,7 @@ class DriverFace : public os::sim::SimDevice, public std::enable_shared_from_thi
   os::sim::IoOutcome attachPipe(const os::sim::IoRequest& request);
   os::sim::IoCompletion controlRequest(const os::sim::IoRequest& request);
   os::sim::IoCompletion guarded(os::sim::IoCompletion completion);
+  void requireLock();
 
   VirtualPlotter* plotter_;
   BYTE configurationValue_;

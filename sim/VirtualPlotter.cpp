@@ -16,8 +16,7 @@ InterfaceSetup plotterInterface() {
   return {7, 0xFF, 0, {{0x81, 2, 512, 0}, {0x02, 2, 512, 0}, {0x83, 3, 8, 10}}};
 }
 
-VirtualPlotter::VirtualPlotter(PlotterIdentity setup)
-    : identity(std::move(setup)), jobs_(*this) {}
+VirtualPlotter::VirtualPlotter(PlotterIdentity setup) : identity(std::move(setup)), jobs_(*this) {}
 
 VirtualPlotter::~VirtualPlotter() { detachFace(); }
 
@@ -152,5 +151,7 @@ void VirtualPlotter::leaveStaleReply(const std::string& reply) {
 }
 
 int VirtualPlotter::lockDepth() const { return driverFace_ ? driverFace_->lockDepth() : 0; }
+
+void VirtualPlotter::noteProtocolFault(const std::string& what) { protocolFaults_.push_back(what); }
 
 }  // namespace sim

@@ -212,6 +212,13 @@ class VirtualPlotter {
   const PlotterJobs& jobs() const { return jobs_; }
   // The device lock's nesting depth now (0: free).
   int lockDepth() const;
+  // Where the host broke the transfer protocol's device lock, as a real driver would suffer it:
+  // "outside-lock" for a job request, status read or bulk transfer while the lock was free, and
+  // "closed-while-held" for a channel closed with takes still unreleased. Kept however often the
+  // logs are emptied; a sound host leaves it empty.
+  const std::vector<std::string>& protocolFaults() const { return protocolFaults_; }
+  void noteProtocolFault(const std::string& what);
+  void clearProtocolFaults() { protocolFaults_.clear(); }
   // Leaves a whole reply (length and bytes) queued on the bulk IN pipe, as an earlier exchange
   // that nobody read would; on the printing-class face as its two transfers, which need the
   // plotter present.
@@ -252,6 +259,7 @@ class VirtualPlotter {
   std::vector<std::string> ports_;
   std::vector<ReceivedPrintJob> printJobs_;
   std::vector<UpdateStreamCheck> updates_;
+  std::vector<std::string> protocolFaults_;
   Plots plots_;
   bool keepBytes_ = false;
   // The spooler's port sinks hold this weakly, so that a job after the plotter's end is lost

@@ -105,6 +105,7 @@ TEST_F(ChannelTest, ErrorOfANullPointerOrOfAChannelWithoutOne) {
 }
 
 TEST_F(ChannelTest, StreamsGoOutInWholeChunksThenTheRemainder) {
+  belowTheProtocol = true;  // the stream alone, without the job that would take the lock
   sim::VirtualPlotter& plotter = plugIn();
   TransferChannel* channel = openChannel();
   const std::vector<BYTE> data(300000, 0x5A);

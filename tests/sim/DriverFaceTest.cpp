@@ -49,9 +49,9 @@ TEST_F(DriverFaceTest, RefusesWhatTheDriverWouldRefuse) {
   EXPECT_NE(USBIoCtrl(device, usb::IOCTL_UDRV_ATTACH_PIPE, &token, sizeof token, nullptr, 0,
                       nullptr, nullptr),
             0u);
-  EXPECT_EQ(USBIoCtrl(pipe, usb::IOCTL_UDRV_GET_CONFIGURATION, nullptr, 0, &token, 1, nullptr,
-                      nullptr),
-            DWORD(ERROR_INVALID_FUNCTION));
+  EXPECT_EQ(
+      USBIoCtrl(pipe, usb::IOCTL_UDRV_GET_CONFIGURATION, nullptr, 0, &token, 1, nullptr, nullptr),
+      DWORD(ERROR_INVALID_FUNCTION));
   EXPECT_NE(USBLockDevice(device, usb::UDRV_LOCK_RELEASE), 0u);  // not held
   EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_TAKE), 0u);
   EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_CHANNEL_CLOSED), 0u);
@@ -60,6 +60,27 @@ TEST_F(DriverFaceTest, RefusesWhatTheDriverWouldRefuse) {
   BYTE data[2] = {0x05, 0};
   EXPECT_NE(USBClassOrVendorRequest(device, &other, data, 2, nullptr), 0u);
   EXPECT_EQ(plotter.driverLog(), "release,take,lock:4");
+  EXPECT_EQ(plotter.protocolFaults(), std::vector<std::string>{"closed-while-held"})
+      << "a channel closed with a take unreleased is let go, but not silently";
+  USBCloseDevice(&device);
+}
+
+// The protocol's requests and transfers belong to the lock holder; outside the lock each one
+// is a fault of the host, as it would race another program on a real driver.
+TEST_F(DriverFaceTest, ProtocolTrafficOutsideTheDeviceLockIsAFault) {
+  USB_DEVICE_HANDLE device = openPlotter();
+  const usb::UdrvControlRecord job{1, 1, 0, 0};
+  BYTE chunkSize[5] = {0x05, 0x00, 0x10, 0x00, 0x00};
+  EXPECT_EQ(USBClassOrVendorRequest(device, &job, chunkSize, 5, nullptr), 0u);
+  EXPECT_EQ(plotter.protocolFaults(), std::vector<std::string>{"outside-lock"});
+  plotter.clearProtocolFaults();
+  EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_TAKE), 0u);
+  EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_TAKE), 0u);  // the lock nests
+  EXPECT_EQ(USBClassOrVendorRequest(device, &job, chunkSize, 5, nullptr), 0u);
+  EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_RELEASE), 0u);
+  EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_RELEASE), 0u);
+  EXPECT_EQ(USBLockDevice(device, usb::UDRV_LOCK_CHANNEL_CLOSED), 0u);
+  EXPECT_TRUE(plotter.protocolFaults().empty());
   USBCloseDevice(&device);
 }
 

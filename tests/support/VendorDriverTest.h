@@ -20,8 +20,16 @@ class VendorDriverTest : public SimMachineTest {
   }
   void TearDown() override {
     EXPECT_EQ(machine.openHandleCount(), handlesAtStart_);
+    for (const auto& plotter : plotters_) {
+      if (belowTheProtocol) continue;
+      EXPECT_TRUE(plotter->protocolFaults().empty()) << plotter->driverLog();
+    }
     SimMachineTest::TearDown();
   }
+
+  // Set by tests that drive pipes and requests as the library allows, outside the transfer
+  // protocol's device lock; all others must keep to the lock.
+  bool belowTheProtocol = false;
 
   // Plugs in a plotter; the handle count to come back to is taken after it.
   sim::VirtualPlotter& plugIn(sim::PlotterIdentity identity = {}) {

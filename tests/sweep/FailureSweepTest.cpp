@@ -27,6 +27,7 @@
 #include "sim/World.h"
 #include "tests/support/RecordingPrompter.h"
 #include "tests/support/SampleFirmware.h"
+#include "usb/UsbDriver.h"
 #include "usb/UsbLibrary.h"
 
 namespace velkor::test {
@@ -184,6 +185,16 @@ class FailureSweep : public ::testing::Test {
     if (outcome.sends && outcome.claimsSuccess && !outcome.plotterGotItAll) {
       finding("success claimed but the plotter did not get it all (result " +
               std::to_string(outcome.result) + ")");
+    }
+    const CheckedCall& faulted = world_->machine().faults().counted().at(position - 1);
+    for (const auto& plotter : world_->plotters()) {
+      for (const std::string& fault : plotter->protocolFaults()) {
+        // A release that failed on its way never reached the plotter, which rightly still
+        // holds the lock when the channel closes.
+        if (fault == "closed-while-held" && faulted.code == usb::IOCTL_UDRV_LOCK) continue;
+        finding("the device lock's rules broken: " + fault);
+      }
+      plotter->clearProtocolFaults();
     }
     if (plotter::linkChannel() != nullptr && plotter::linkDevice() == nullptr) {
       finding("a channel without its device");
