@@ -155,6 +155,23 @@ TEST_F(UsbLibraryTest, EachOpenDeviceJoinsTheLibrarysListAsItsNewest) {
   USBCloseDevice(&next);
 }
 
+// A program may set the library up again while a device is still open.
+TEST_F(UsbLibraryTest, SettingTheLibraryUpAgainKeepsOpenDevicesListed) {
+  const usb::UsbHandleList& open = usb::libraryState().openDevices;
+  USB_DEVICE_HANDLE device = openPlotter();
+  usb::initUsbLibrary();
+  EXPECT_EQ(open.count, 1u);
+  EXPECT_EQ(open.oldest, device);
+  EXPECT_EQ(USBCloseDevice(&device), 0u);
+  EXPECT_EQ(open.count, 0u);
+  EXPECT_EQ(open.oldest, nullptr);
+  EXPECT_EQ(open.newest, nullptr);
+  device = openPlotter();
+  EXPECT_EQ(open.newest, device);
+  EXPECT_EQ(USBCloseDevice(&device), 0u);
+  EXPECT_EQ(open.count, 0u);
+}
+
 TEST_F(UsbLibraryTest, AWindowIsToldOfTheDriversDevicesComingAndGoing) {
   EXPECT_EQ(USBRegisterDevNotify(nullptr), nullptr);
   auto* window = reinterpret_cast<HWND>(0x4711);
