@@ -58,6 +58,21 @@ TEST_F(UsbLibraryTest, ClosingADeviceClosesAllItsPipes) {
   EXPECT_EQ(device, nullptr);
 }
 
+// A pipe whose record fails the handle check, so that USBClosePipe refuses it, still goes
+// with its device.
+TEST_F(UsbLibraryTest, ClosingADeviceFreesAPipeThatUSBClosePipeRefuses) {
+  USB_DEVICE_HANDLE device = openPlotter();
+  const size_t deviceOnly = machine.openHandleCount();
+  USB_PIPE_HANDLE refused = openPipe(device, 0x81);
+  openPipe(device, 0x02);
+  refused->kind = usb::kAnyKind;
+  ASSERT_EQ(USBClosePipe(&refused), USBERR_INVALID_PARAMETER);
+  EXPECT_GT(machine.openHandleCount(), deviceOnly);
+  EXPECT_EQ(USBCloseDevice(&device), 0u);
+  EXPECT_EQ(device, nullptr);
+  EXPECT_EQ(usb::libraryState().openDevices.count, 0u);
+}
+
 TEST_F(UsbLibraryTest, APipeIsAttachedToItsDeviceAndCarriesItsEndpointDescriptor) {
   USB_DEVICE_HANDLE device = openPlotter();
   USB_PIPE_HANDLE pipe = openPipe(device, 0x181);  // only the low 8 bits count
