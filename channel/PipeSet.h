@@ -6,7 +6,8 @@
 
 namespace channel {
 
-// In this order: bulk IN, bulk OUT, interrupt, device. The channel owns the pipes, not the device.
+// In this order: bulk IN, bulk OUT, interrupt, device. The set owns none of them: the channel
+// that holds it owns the pipes and the device.
 struct PipeSet {
   USB_PIPE_HANDLE bulkIn = nullptr;
   USB_PIPE_HANDLE bulkOut = nullptr;

@@ -1,6 +1,7 @@
 #include "channel/TransferChannel.h"
 
 #include <new>
+#include <utility>
 
 #include "channel/PlotterInterface.h"
 #include "os/Calls.h"
@@ -58,9 +59,9 @@ DWORD openPlotterPipes(USB_DEVICE_HANDLE device, PipeSet& pipes) {
 
 TransferChannel::~TransferChannel() { closeTransferChannel(this); }
 
-std::unique_ptr<TransferChannel> openTransferChannel(USB_DEVICE_HANDLE device) {
+std::unique_ptr<TransferChannel> openTransferChannel(usb::UniqueUsbDevice& device) {
   PipeSet pipes;
-  DWORD status = openPlotterPipes(device, pipes);
+  DWORD status = openPlotterPipes(device.get(), pipes);
   if (status != 0) {
     os::SetLastError(status);
     return nullptr;
@@ -72,6 +73,7 @@ std::unique_ptr<TransferChannel> openTransferChannel(USB_DEVICE_HANDLE device) {
     return nullptr;
   }
   channel->tag = kTransferChannelTag;
+  channel->device = std::move(device);
   channel->pipes = pipes;
   setTransferChunkSize(channel.get(), kDefaultChunkSize);
   return channel;

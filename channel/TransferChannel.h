@@ -1,11 +1,13 @@
 // A transfer channel: an open device of the USB library bound to the plotter interface's bulk IN,
-// bulk OUT and interrupt pipes, with the list of the jobs that run on it.
+// bulk OUT and interrupt pipes, with the list of the jobs that run on it. The channel owns the
+// device, so the device cannot be closed while the pipes still need it.
 #pragma once
 
 #include <memory>
 
 #include "channel/PipeSet.h"
 #include "os/CriticalSection.h"
+#include "usb/UsbHandles.h"
 
 namespace channel {
 
@@ -18,7 +20,8 @@ inline constexpr DWORD kNotAChannel = static_cast<DWORD>(-1);
 
 struct TransferChannel {
   DWORD tag = 0;  // kTransferChannelTag while the record is an open channel
-  PipeSet pipes;
+  usb::UniqueUsbDevice device;  // closed as the record is freed, after the pipes
+  PipeSet pipes;                // pipes.device is the device's handle
   // The live jobs, newest first; guarded by the lock.
   TransferJob* newestJob = nullptr;
   TransferJob* oldestJob = nullptr;
@@ -30,15 +33,17 @@ struct TransferChannel {
   TransferChannel() = default;
   TransferChannel(const TransferChannel&) = delete;
   TransferChannel& operator=(const TransferChannel&) = delete;
-  // A channel freed while still open is closed first, so its pipes never outlive it.
+  // A channel freed while still open is closed first, so its pipes never outlive it; its device
+  // is closed last.
   ~TransferChannel();
 };
 
-// Opens a channel on an open device (configuring it if needed); null on failure, with no pipe
-// left open and the failing library call's status as the thread's last error.
-std::unique_ptr<TransferChannel> openTransferChannel(USB_DEVICE_HANDLE device);
-// Tells the driver, closes the pipes and clears the tag; the device stays open. The owner frees
-// the record afterwards. Does nothing for a pointer that is not an open channel.
+// Opens a channel on an open device (configuring it if needed), which the channel then owns:
+// device is left empty. Null on failure, with the device still the caller's, no pipe left open
+// and the failing library call's status as the thread's last error.
+std::unique_ptr<TransferChannel> openTransferChannel(usb::UniqueUsbDevice& device);
+// Tells the driver, closes the pipes and clears the tag; the device stays open until the owner
+// frees the record. Does nothing for a pointer that is not an open channel.
 void closeTransferChannel(TransferChannel* channel);
 bool isTransferChannel(const TransferChannel* channel);
 // -1 if not a channel; the last error if it is not 0; else the thread's last error.

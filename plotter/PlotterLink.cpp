@@ -59,7 +59,7 @@ int openPlotterLink() {
     return false;
   });
   if (!link.device) return kLinkFailed;
-  link.channel = channel::openTransferChannel(link.device.get());
+  link.channel = channel::openTransferChannel(link.device);
   return link.channel ? 0 : kLinkFailed;
 }
 
@@ -67,7 +67,7 @@ int ensurePlotterLinkOpen() { return linkChannel() ? 0 : openPlotterLink(); }
 
 void closePlotterLink() {
   PlotterLinkState& link = plotterLinkState();
-  link.channel.reset();  // a channel closes itself as it goes, before its device
+  link.channel.reset();  // closes its pipes, then its device
   link.device.reset();
 }
 
@@ -78,7 +78,10 @@ void selectLinkPlace(int place) {
   link.chosenPlace = place;
 }
 
-USB_DEVICE_HANDLE linkDevice() { return plotterLinkState().device.get(); }
+USB_DEVICE_HANDLE linkDevice() {
+  const PlotterLinkState& link = plotterLinkState();
+  return link.channel ? link.channel->device.get() : link.device.get();
+}
 
 channel::TransferChannel* linkChannel() { return plotterLinkState().channel.get(); }
 

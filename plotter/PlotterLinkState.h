@@ -10,7 +10,8 @@
 namespace plotter {
 
 struct PlotterLinkState {
-  usb::UniqueUsbDevice device;                        // empty while the link is closed
+  // The plotter's device while no channel could be opened on it; a channel owns its device.
+  usb::UniqueUsbDevice device;
   std::unique_ptr<channel::TransferChannel> channel;  // empty when none is open
   int chosenPlace = 0;
 };

@@ -98,7 +98,8 @@ char* WINAPI USBGetErrorText(DWORD status);
 }  // extern "C"
 
 namespace usb {
-// Sets up the library's global state (the open-device list and its lock) once, before the first
-// USBOpenDevice; the main dialog calls it when it starts.
+// Sets up the library's global state (the open-device list and its lock) before the first
+// USBOpenDevice; the main dialog calls it when it starts. Calling it again leaves the devices
+// still open in the list.
 void initUsbLibrary();
 }  // namespace usb

@@ -70,11 +70,10 @@ DWORD WINAPI USBCloseDevice(USB_DEVICE_HANDLE* device) {
   if (!device || !usb::checkedHandle(*device, usb::kDeviceKind)) return USBERR_INVALID_PARAMETER;
   UsbDevice* closing = *device;
   {
+    // Every member of the list is one of this device's pipes, so each is freed without the
+    // handle check that USBClosePipe makes, and the loop always shortens the list.
     os::CriticalSectionLock hold(closing->pipeLock);
-    while (closing->pipes.count > 0) {
-      auto* pipe = static_cast<UsbPipe*>(closing->pipes.oldest);
-      USBClosePipe(&pipe);
-    }
+    while (closing->pipes.count > 0) usb::freePipe(*static_cast<UsbPipe*>(closing->pipes.oldest));
   }
   usb::UsbLibraryState& library = usb::libraryState();
   {

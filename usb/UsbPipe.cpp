@@ -30,6 +30,18 @@ UsbPipe* checkedPipe(USB_PIPE_HANDLE pipe) {
 
 }  // namespace
 
+namespace usb {
+
+void freePipe(UsbPipe& pipe) {
+  {
+    os::CriticalSectionLock hold(pipe.device->pipeLock);
+    pipe.device->pipes.remove(pipe);
+  }
+  delete &pipe;
+}
+
+}  // namespace usb
+
 extern "C" {
 
 // A pipe that cannot be attached to its device is not handed out: closing the device could not
@@ -63,12 +75,7 @@ DWORD WINAPI USBOpenPipe(USB_DEVICE_HANDLE device, DWORD endpointAddress, USB_PI
 
 DWORD WINAPI USBClosePipe(USB_PIPE_HANDLE* pipe) {
   if (!pipe || !checkedPipe(*pipe)) return USBERR_INVALID_PARAMETER;
-  UsbPipe* closing = *pipe;
-  {
-    os::CriticalSectionLock hold(closing->device->pipeLock);
-    closing->device->pipes.remove(*closing);
-  }
-  delete closing;
+  usb::freePipe(**pipe);
   *pipe = nullptr;
   return 0;
 }

@@ -12,3 +12,8 @@ struct UsbPipe : usb::UsbHandle {
   UsbDevice* device;
   usb::UsbEndpointDescriptor descriptor{};  // zero when it could not be read
 };
+
+namespace usb {
+// Takes the pipe out of its device's list and frees it, which closes its file.
+void freePipe(UsbPipe& pipe);
+}  // namespace usb

@@ -14,16 +14,16 @@ class ChannelTest : public VendorDriverTest {
  protected:
   void TearDown() override {
     channel_.reset();
-    device_.reset();
     VendorDriverTest::TearDown();
   }
 
-  // Opens the device at position 0 and a channel on it; null if the channel does not open.
+  // Opens the device at position 0 and a channel on it, which owns the device; null if the
+  // channel does not open, the device then closed again.
   channel::TransferChannel* openChannel() {
     usb::UniqueUsbDeviceList list(USBGetDeviceList());
-    USB_DEVICE_HANDLE device = nullptr;
-    EXPECT_EQ(USBOpenDevice(list.get(), 0, &device), 0u);
-    device_.reset(device);
+    USB_DEVICE_HANDLE handle = nullptr;
+    EXPECT_EQ(USBOpenDevice(list.get(), 0, &handle), 0u);
+    usb::UniqueUsbDevice device(handle);
     channel_ = channel::openTransferChannel(device);
     return channel_.get();
   }
@@ -35,7 +35,6 @@ class ChannelTest : public VendorDriverTest {
     return endpoint.bEndpointAddress;
   }
 
-  usb::UniqueUsbDevice device_;
   std::unique_ptr<channel::TransferChannel> channel_;
 };
 

@@ -27,7 +27,8 @@ TEST_F(ChannelTest, OpensOnThePlotterInterfaceWithTheDefaultChunk) {
   EXPECT_EQ(endpointOf(channel->pipes.bulkIn), 0x81);
   EXPECT_EQ(endpointOf(channel->pipes.bulkOut), 0x02);
   EXPECT_EQ(endpointOf(channel->pipes.interrupt), 0x83);
-  EXPECT_EQ(channel->pipes.device, device_.get());
+  EXPECT_NE(channel->device.get(), nullptr);
+  EXPECT_EQ(channel->pipes.device, channel->device.get());
   // A configured device keeps its configuration.
   EXPECT_FALSE(sawSetup(plotter, usb::IOCTL_UDRV_SET_CONFIGURATION));
 }
@@ -88,7 +89,19 @@ TEST_F(ChannelTest, CloseTellsTheDriverAndClosesThePipesButNotTheDevice) {
   closeTransferChannel(channel);  // a second close does nothing
   EXPECT_EQ(plotter.driverLog(), "lock:4");
   BYTE configuration = 0;
-  EXPECT_EQ(USBGetConfiguration(device_.get(), &configuration, nullptr), 0u);
+  EXPECT_EQ(USBGetConfiguration(channel->device.get(), &configuration, nullptr), 0u);
+}
+
+// The channel is all there is to free: the driver is told, the pipes close, then the device.
+TEST_F(ChannelTest, FreeingTheChannelClosesItsPipesThenItsDevice) {
+  sim::VirtualPlotter& plotter = plugIn();
+  const size_t pluggedIn = machine.openHandleCount();
+  ASSERT_TRUE(isTransferChannel(openChannel()));
+  EXPECT_GT(machine.openHandleCount(), pluggedIn);
+  plotter.clearDriverLog();
+  channel_.reset();
+  EXPECT_EQ(plotter.driverLog(), "lock:4");
+  EXPECT_EQ(machine.openHandleCount(), pluggedIn);
 }
 
 TEST_F(ChannelTest, ErrorOfANullPointerOrOfAChannelWithoutOne) {

@@ -58,6 +58,21 @@ TEST_F(UsbLibraryTest, ClosingADeviceClosesAllItsPipes) {
   EXPECT_EQ(device, nullptr);
 }
 
+// A pipe whose record fails the handle check, so that USBClosePipe refuses it, still goes
+// with its device.
+TEST_F(UsbLibraryTest, ClosingADeviceFreesAPipeThatUSBClosePipeRefuses) {
+  USB_DEVICE_HANDLE device = openPlotter();
+  const size_t deviceOnly = machine.openHandleCount();
+  USB_PIPE_HANDLE refused = openPipe(device, 0x81);
+  openPipe(device, 0x02);
+  refused->kind = usb::kAnyKind;
+  ASSERT_EQ(USBClosePipe(&refused), USBERR_INVALID_PARAMETER);
+  EXPECT_GT(machine.openHandleCount(), deviceOnly);
+  EXPECT_EQ(USBCloseDevice(&device), 0u);
+  EXPECT_EQ(device, nullptr);
+  EXPECT_EQ(usb::libraryState().openDevices.count, 0u);
+}
+
 TEST_F(UsbLibraryTest, APipeIsAttachedToItsDeviceAndCarriesItsEndpointDescriptor) {
   USB_DEVICE_HANDLE device = openPlotter();
   USB_PIPE_HANDLE pipe = openPipe(device, 0x181);  // only the low 8 bits count
@@ -153,6 +168,23 @@ TEST_F(UsbLibraryTest, EachOpenDeviceJoinsTheLibrarysListAsItsNewest) {
   EXPECT_EQ(plotter.driverLog(), "");
   USBCloseDevice(&first);
   USBCloseDevice(&next);
+}
+
+// A program may set the library up again while a device is still open.
+TEST_F(UsbLibraryTest, SettingTheLibraryUpAgainKeepsOpenDevicesListed) {
+  const usb::UsbHandleList& open = usb::libraryState().openDevices;
+  USB_DEVICE_HANDLE device = openPlotter();
+  usb::initUsbLibrary();
+  EXPECT_EQ(open.count, 1u);
+  EXPECT_EQ(open.oldest, device);
+  EXPECT_EQ(USBCloseDevice(&device), 0u);
+  EXPECT_EQ(open.count, 0u);
+  EXPECT_EQ(open.oldest, nullptr);
+  EXPECT_EQ(open.newest, nullptr);
+  device = openPlotter();
+  EXPECT_EQ(open.newest, device);
+  EXPECT_EQ(USBCloseDevice(&device), 0u);
+  EXPECT_EQ(open.count, 0u);
 }
 
 TEST_F(UsbLibraryTest, AWindowIsToldOfTheDriversDevicesComingAndGoing) {
