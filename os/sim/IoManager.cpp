@@ -1,6 +1,8 @@
 #include "os/sim/IoManager.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 #include "os/sim/Deadlock.h"
 #include "os/sim/LastError.h"
@@ -37,6 +39,9 @@ void reshape(IoCompletion& completion, const Fault& fault, IoRequest::Kind kind)
     };
   }
 }
+
+// How much later a device's request completes when devices always pend.
+constexpr Tick kPendingDelay = 1;
 
 ULONG_PTR statusFromError(DWORD error) {
   if (error & kCustomerBit) return error;
@@ -78,6 +83,10 @@ BOOL IoManager::transfer(Call call, HANDLE handle, IoRequest request, LPDWORD co
                                 ? IoCompletion::never()
                                 : file->submit(request, overlapped);
   if (fault) reshape(completion, *fault, request.kind);
+  if (devicesAlwaysPend_ && file->device() && completion.when == IoCompletion::When::Now) {
+    completion.when = IoCompletion::When::At;
+    completion.at = kPendingDelay;
+  }
   std::shared_ptr<IoOperation> operation = start(file, std::move(completion), overlapped, event);
   if (operation->done) return result(*operation, count);
   if (file->overlapped() && overlapped) return failWith(ERROR_IO_PENDING);
@@ -85,6 +94,11 @@ BOOL IoManager::transfer(Call call, HANDLE handle, IoRequest request, LPDWORD co
     return std::string(callName(call)) + " on \"" + file->path() + "\" waits for a request";
   });
   return result(*operation, count);
+}
+
+bool IoManager::pendingModeFromEnvironment() {
+  const char* mode = std::getenv("VELKOR_SIM_PENDING");
+  return mode != nullptr && std::string_view(mode) == "1";
 }
 
 // Unplugs for a Vanish, cuts reads and writes for a Truncate; a fault the call cannot take

@@ -40,6 +40,11 @@ class IoManager {
   IoManager(HandleTable& handles, VirtualClock& clock, FaultInjector& faults, Unplug unplug)
       : handles_(handles), clock_(clock), faults_(faults), unplug_(std::move(unplug)) {}
 
+  // When on, no request to a device completes at once: each pends and completes a moment
+  // later, as requests to a real driver do. Starts on when the environment sets
+  // VELKOR_SIM_PENDING to 1, so that a whole test suite can run so.
+  void setDevicesAlwaysPend(bool on) { devicesAlwaysPend_ = on; }
+
   // ReadFile, WriteFile and DeviceIoControl: one request on the handle's file object.
   BOOL transfer(Call call, HANDLE handle, IoRequest request, LPDWORD count,
                 LPOVERLAPPED overlapped);
@@ -68,6 +73,8 @@ class IoManager {
   VirtualClock& clock_;
   FaultInjector& faults_;
   Unplug unplug_;
+  bool devicesAlwaysPend_ = pendingModeFromEnvironment();
+  static bool pendingModeFromEnvironment();
 };
 
 }  // namespace os::sim

@@ -76,6 +76,8 @@ SimMachine& emptyMachine() {
 
 Tick SimMachine::now() const { return parts_->clock.now(); }
 
+void SimMachine::setDevicesAlwaysPend(bool on) { parts_->io.setDevicesAlwaysPend(on); }
+
 void SimMachine::schedule(Tick delay, std::function<void()> action) {
   parts_->clock.schedule(now() + delay, std::move(action));
 }

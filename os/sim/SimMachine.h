@@ -39,6 +39,10 @@ class SimMachine : public os::Platform {
   // Runs action when the clock reaches now() + delay (virtual devices and worlds use this, e.g.
   // to power a plotter back on). It runs inside whichever wait passes that instant.
   void schedule(Tick delay, std::function<void()> action);
+  // When on, every request to a device pends and completes a moment later, as on a real driver
+  // (see IoManager.h); on from the start when VELKOR_SIM_PENDING is 1. Tests that time what the
+  // system waits to the millisecond turn it off.
+  void setDevicesAlwaysPend(bool on);
   // When on, every advance of the clock also sleeps for real (interactive demos).
   void setRealTimePacing(bool on);
   // With pacing on: what fell due while the program did not wait happens now, and the clock

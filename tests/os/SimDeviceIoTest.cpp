@@ -33,6 +33,28 @@ TEST_F(SimDeviceIoTest, ARequestEndingLaterIsPendingUntilItsInstant) {
   EXPECT_EQ(std::string(buffer, read), "reply");
 }
 
+// As a real driver may: a request the device could end at once pends all the same, on an
+// overlapped handle as on a blocking one.
+TEST_F(SimDeviceIoTest, WhenDevicesAlwaysPendARequestEndingAtOnceEndsAMomentLater) {
+  machine.setDevicesAlwaysPend(true);
+  device->script.push_back(replyNow("now"));
+  device->script.push_back(replyNow("blocking"));
+  os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));
+  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event.get();
+  ASSERT_FALSE(os::ReadFile(pipe.get(), buffer, sizeof buffer, nullptr, &overlapped));
+  EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+  DWORD read = 0;
+  EXPECT_TRUE(os::GetOverlappedResult(pipe.get(), &overlapped, &read, TRUE));
+  EXPECT_EQ(std::string(buffer, read), "now");
+  EXPECT_EQ(machine.now(), 1u);
+  os::UniqueHandle blocking(open("", 0));
+  EXPECT_TRUE(os::ReadFile(blocking.get(), buffer, sizeof buffer, &read, nullptr));
+  EXPECT_EQ(std::string(buffer, read), "blocking");
+  EXPECT_EQ(machine.now(), 2u);
+}
+
 TEST_F(SimDeviceIoTest, ATimedWaitShorterThanTheRequestTimesOutAtItsDeadline) {
   device->script.push_back(replyAfter(800, "late"));
   os::UniqueHandle pipe(open("", FILE_FLAG_OVERLAPPED));

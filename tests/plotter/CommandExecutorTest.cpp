@@ -82,6 +82,7 @@ TEST_F(CommandExecutorTest, WriteThatFailsOrFallsShortIsNoSuccess) {
 }
 
 TEST_F(CommandExecutorTest, DummyCommandWaitsTenMillisecondsAndOthersASecond) {
+  machine.setDevicesAlwaysPend(false);  // times what the system waits, to the millisecond
   sim::VirtualPlotter& plotter = plugInPrinter(kEscapeModel);
   int16_t row = addPrinterRecord(kEscapeModel);
   plotter.misbehaviour.silent = true;
@@ -95,6 +96,7 @@ TEST_F(CommandExecutorTest, DummyCommandWaitsTenMillisecondsAndOthersASecond) {
 }
 
 TEST_F(CommandExecutorTest, VendorRequestTableAsksByLetterWithoutWaiting) {
+  machine.setDevicesAlwaysPend(false);  // times what the system waits, to the millisecond
   sim::VirtualPlotter& plotter = plugInPrinter(kVendorRequestModel);
   int16_t row = addPrinterRecord(kVendorRequestModel);
   plotter.state.status = std::string(600, 'S');
@@ -152,6 +154,7 @@ TEST_F(CommandExecutorTest, UpdateOnlyEditionHasTheSerialNumberModeRowAndShifted
 }
 
 TEST_F(CommandExecutorTest, DrainConsumesStaleRepliesAndEndsAtTheFirstSilentRound) {
+  machine.setDevicesAlwaysPend(false);  // times what the system waits, to the millisecond
   sim::VirtualPlotter& plotter = plugInPrinter(kEscapeModel);
   plotter.leaveStaleReply("old\r");
   plotter.leaveStaleReply("old\r");

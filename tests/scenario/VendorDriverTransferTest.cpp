@@ -110,6 +110,7 @@ TEST_F(LinkTransfer, FailedAnnouncementKeepsTheFileJobFromRunning) {
 }
 
 TEST_F(LinkTransfer, TimedOutRequestIsResentOnceAfterAReset) {
+  machine.setDevicesAlwaysPend(false);  // times what the system waits, to the millisecond
   ScratchFile file(300000);
   TransferChannel* channel = openLink();
   plotter_->misbehaviour.controlTimeouts = 1;
@@ -122,6 +123,7 @@ TEST_F(LinkTransfer, TimedOutRequestIsResentOnceAfterAReset) {
 }
 
 TEST_F(LinkTransfer, SecondTimeOutFailsTheJob) {
+  machine.setDevicesAlwaysPend(false);  // times what the system waits, to the millisecond
   ScratchFile file(300000);
   TransferChannel* channel = openLink();
   plotter_->misbehaviour.controlTimeouts = -1;

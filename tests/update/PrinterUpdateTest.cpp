@@ -21,6 +21,7 @@ class PrinterUpdate : public UpdateTest {
  protected:
   void SetUp() override {
     UpdateTest::SetUp();
+    machine.setDevicesAlwaysPend(false);  // times what the system waits, to the millisecond
     ASSERT_TRUE(machine.loadRegistry(kQueues));
     plotter_ = &plugInPrinter(kLinnea30Row);
     plotter_->servePort("USB001");
