@@ -81,6 +81,33 @@ TEST_F(CommandExecutorTest, WriteThatFailsOrFallsShortIsNoSuccess) {
   EXPECT_EQ(plotter.printerLog().summary(), "write:\\x1b.,write:\\x1b.DL");
 }
 
+// What the header announces, against a true reply of 11 bytes: a length beyond the buffer is
+// refused before the payload is read, and one shorter than the payload's transfer overruns.
+TEST_F(CommandExecutorTest, AnnouncedLengthsAtAndBeyondTheBoundsNeverGiveAReply) {
+  sim::VirtualPlotter& plotter = plugInPrinter(kEscapeModel);
+  int16_t row = addPrinterRecord(kEscapeModel);
+  for (DWORD announced : {0u, 1u, 10u, 236u, 237u, 299u, 300u, 301u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(announced);
+    plotter.misbehaviour.announcedReplyLength = announced;
+    plotter.clearPrinterLog();
+    EXPECT_EQ(run(row, kFirmware), "(failed)");
+    EXPECT_EQ(plotter.printerLog().summary().rfind("write:\\x1b.6,read:4", 0), 0u)
+        << plotter.printerLog().summary();
+    drainReplies(row);  // what a refused reply left, as the query front end does before a query
+  }
+  plotter.misbehaviour.announcedReplyLength.reset();
+  EXPECT_EQ(run(row, kFirmware), "1.14aKR A4\r");
+}
+
+// Replies are bytes: a zero byte, 8-bit bytes and carriage returns anywhere come back as sent.
+TEST_F(CommandExecutorTest, RepliesWithZeroAndEightBitBytesComeBackWhole) {
+  sim::VirtualPlotter& plotter = plugInPrinter(kEscapeModel);
+  int16_t row = addPrinterRecord(kEscapeModel);
+  const std::string reply("Z\0K\r\xE9\xFF" "4", 7);
+  plotter.state.platformName = reply;
+  EXPECT_EQ(run(row, kPlotterType), reply + "\r");
+}
+
 TEST_F(CommandExecutorTest, DummyCommandWaitsTenMillisecondsAndOthersASecond) {
   machine.setDevicesAlwaysPend(false);  // times what the system waits, to the millisecond
   sim::VirtualPlotter& plotter = plugInPrinter(kEscapeModel);
