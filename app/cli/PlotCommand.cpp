@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/cli/Command.h"
@@ -59,6 +60,22 @@ std::string plotFailure(int16_t connection, int result, const std::string& queue
   }
 }
 
+// Why a file of that size cannot go to the selected plotter, checked before anything is sent:
+// an empty file has nothing to plot (it would only make an empty job), and the vendor driver's
+// request carries a 32-bit size.
+std::optional<std::string> sizeRefusal(const std::string& path) {
+  std::error_code unknown;
+  const uintmax_t size = std::filesystem::file_size(path, unknown);
+  if (unknown) return std::nullopt;  // the send says what is wrong with it
+  if (size == 0) return utf8FromSystem(path) + " is empty: there is nothing to plot";
+  if (size > kLargestDriverFile &&
+      discovery::selectedRecord()->connection == discovery::kConnectionDriver) {
+    return utf8FromSystem(path) + " has " + std::to_string(size) +
+           " bytes: the vendor driver takes a file of at most 4 GiB - 1 bytes";
+  }
+  return std::nullopt;
+}
+
 int plot(const Arguments& args, const Console& console) {
   const bool json = args.has("--json");
   const std::string& path = args.positionals[0];
@@ -70,14 +87,8 @@ int plot(const Arguments& args, const Console& console) {
     return reportError(console, json, kContext, kExitFileError,
                        "cannot open " + utf8FromSystem(path) + ": " + std::strerror(errno), report);
   }
-  std::error_code unknown;
-  const uintmax_t size = std::filesystem::file_size(path, unknown);
-  if (!unknown && size > kLargestDriverFile &&
-      discovery::selectedRecord()->connection == discovery::kConnectionDriver) {
-    return reportError(console, json, kContext, kExitFailed,
-                       utf8FromSystem(path) + " has " + std::to_string(size) +
-                           " bytes: the vendor driver takes a file of at most 4 GiB - 1 bytes",
-                       report);
+  if (std::optional<std::string> refusal = sizeRefusal(path)) {
+    return reportError(console, json, kContext, kExitFailed, *refusal, report);
   }
   plotter::ensureTempName();
   int result = 0;

@@ -111,5 +111,15 @@ TEST_F(UpdatePlotCommandsTest, APlotFileTooLargeForTheDriverIsRefusedBeforeAnyth
       << plot.err;
 }
 
+TEST_F(UpdatePlotCommandsTest, AnEmptyPlotFileIsRefusedOnEitherConnection) {
+  const std::string empty = dir_ / "empty.plt";
+  std::ofstream(empty).close();
+  for (const char* index : {"0", "3"}) {
+    const Outcome plot = velkorctl({"plot", empty, "--plotter", index, "--world", "default"});
+    EXPECT_EQ(plot.exit, 1);
+    EXPECT_TRUE(has(plot.err, "empty.plt is empty: there is nothing to plot")) << plot.err;
+  }
+}
+
 }  // namespace
 }  // namespace velkor::test
