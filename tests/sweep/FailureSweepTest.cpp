@@ -40,10 +40,10 @@ using os::sim::CheckedCall;
 constexpr int kDriverPlotter = 0;
 constexpr int kUpdateModePlotter = 2;
 constexpr int kPrinterPlotter = 3;
-// Positions tried of a long sequence in the default run: its start, its end and a spread between.
 // Every question is answered Yes, so that the update goes as far as it can.
 constexpr int kQuestionsAnswered = 8;
-constexpr std::size_t kHeadPositions = 60, kTailPositions = 20, kSpreadPositions = 40;
+// The plot file: 20 bulk chunks on the vendor driver, 3 print jobs of 1 MiB on a queue.
+constexpr std::size_t kPlotBytes = 2500 * 1024;
 
 bool onDevice(const CheckedCall& call) { return os::sim::containsIgnoringCase(call.path, "usb#"); }
 
@@ -103,7 +103,7 @@ class FailureSweep : public ::testing::Test {
     ASSERT_TRUE(writeSampleFirmware((files_ / "driver.cas").string(), driver));
     ASSERT_TRUE(writeSampleFirmware((files_ / "printer.cas").string(), classicFirmware()));
     std::ofstream plot(files_ / "drawing.plt", std::ios::binary);
-    plot << std::string(300 * 1024, 'P');  // several chunks on either connection
+    plot << std::string(kPlotBytes, 'P');
   }
   static void TearDownTestSuite() { std::filesystem::remove_all(files_); }
 
@@ -277,7 +277,7 @@ class FailureSweep : public ::testing::Test {
   Outcome plot(const char* plotterLabel) {
     const int result = plotter::plotFile((files_ / "drawing.plt").string().c_str());
     const auto& plots = world_->plotter(plotterLabel)->plots();
-    const bool whole = !plots.empty() && plots.back().bytes == 300u * 1024u;
+    const bool whole = !plots.empty() && plots.back().bytes == kPlotBytes;
     return {result, result == 0, whole, true};
   }
 
