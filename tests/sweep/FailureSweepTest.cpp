@@ -42,6 +42,8 @@ constexpr int kUpdateModePlotter = 2;
 constexpr int kPrinterPlotter = 3;
 // Every question is answered Yes, so that the update goes as far as it can.
 constexpr int kQuestionsAnswered = 8;
+// What the update says when its send failed.
+constexpr const char* kSendFailed = "Error sending update to plotter. Connection OK?";
 // The plot file: 20 bulk chunks on the vendor driver, 3 print jobs of 1 MiB on a queue.
 constexpr std::size_t kPlotBytes = 2500 * 1024;
 
@@ -79,9 +81,10 @@ std::optional<os::sim::Fault> faultFor(Injection injection, const CheckedCall& c
 // What one run of an operation gave.
 struct Outcome {
   int result = 0;
-  bool claimsSuccess = false;    // result 0, "sent", or a success notice
-  bool plotterGotItAll = false;  // what the operation sends arrived whole
-  bool sends = false;            // an operation whose success the plotter can confirm
+  bool claimsSuccess = false;     // result 0, "sent", or a success notice
+  bool plotterGotItAll = false;   // what the operation sends arrived whole
+  bool sends = false;             // an operation whose success the plotter can confirm
+  bool tempFileAsDefined = true;  // the temporary file is kept or gone as the update defines
 };
 
 class FailureSweep : public ::testing::Test {
@@ -199,6 +202,10 @@ class FailureSweep : public ::testing::Test {
     if (plotter::linkChannel() != nullptr && plotter::linkDevice() == nullptr) {
       finding("a channel without its device");
     }
+    if (!outcome.tempFileAsDefined) {
+      finding("the temporary file is not as a failed send leaves it (result " +
+              std::to_string(outcome.result) + ")");
+    }
     if (outcome.claimsSuccess && *plotter::tempName() != '\0' &&
         std::filesystem::exists(plotter::tempName())) {
       finding("the temporary file is left after success");
@@ -263,16 +270,21 @@ class FailureSweep : public ::testing::Test {
     for (const std::string& each : findings) ADD_FAILURE() << each;
   }
 
-  Outcome update(const char* file, const char* plotterLabel) {
+  // An update; a send that fails leaves the temporary file in place on the vendor driver and
+  // deletes it on the printing class.
+  Outcome update(const char* file, const char* plotterLabel, bool onDriver) {
     const app::SendUpdateOutcome sent = app::onSendUpdate((files_ / file).string(), prompter_);
     bool notice = false;
+    bool sendFailed = false;
     for (const PromptCall& call : prompter_.calls()) {
       notice |= call.kind == PromptCall::Kind::Information;
+      sendFailed |= call.text == kSendFailed;
     }
     const std::string accepted = world_->plotter(plotterLabel)->lastUpdateOutcome();
+    const bool tempLeft = std::filesystem::exists(plotter::tempName());
     return {sent.result,
             sent.result == 0 || notice || sent.status.find("sent") != std::string::npos,
-            accepted.rfind("accepted", 0) == 0, true};
+            accepted.rfind("accepted", 0) == 0, true, !sendFailed || tempLeft == onDriver};
   }
   Outcome plot(const char* plotterLabel) {
     const int result = plotter::plotFile((files_ / "drawing.plt").string().c_str());
@@ -304,9 +316,9 @@ TEST_F(FailureSweep, DiscoveryAndThePlotterFields) {
 
 TEST_F(FailureSweep, FirmwareUpdatesOnEachConnection) {
   sweep({"update driver", kUpdateModePlotter,
-         [](FailureSweep& s) { return s.update("driver.cas", "ZK2BS in update"); }});
+         [](FailureSweep& s) { return s.update("driver.cas", "ZK2BS in update", true); }});
   sweep({"update printer (download)", kPrinterPlotter,
-         [](FailureSweep& s) { return s.update("printer.cas", "Classic"); }});
+         [](FailureSweep& s) { return s.update("printer.cas", "Classic", false); }});
   // Above 1.12 the plotter takes the stream after an escape command instead.
   static const std::string newerClassic = [] {
     std::string world = sim::defaultWorldText();
@@ -314,7 +326,8 @@ TEST_F(FailureSweep, FirmwareUpdatesOnEachConnection) {
     return world.replace(world.find(old), old.size(), "firmware = 1.14 A4");
   }();
   sweep({"update printer (escape)", kPrinterPlotter,
-         [](FailureSweep& s) { return s.update("printer.cas", "Classic"); }, newerClassic.c_str()});
+         [](FailureSweep& s) { return s.update("printer.cas", "Classic", false); },
+         newerClassic.c_str()});
 }
 
 TEST_F(FailureSweep, PlotsAbortsAndTheSerialNumber) {
