@@ -15,31 +15,48 @@ bool finish(DWORD status) {
   return status == 0;
 }
 
-// How long a read waits for what the plotter owes (a status word, a reply) before it gives up:
-// a plotter that never sends it must not hang the program.
-constexpr DWORD kChannelReadLimit = 30000;
+// How long one transfer on a pipe may take: a status word or reply that the plotter owes, or a
+// chunk that it must take. A plotter that stops answering must not hang the program.
+constexpr DWORD kPipeTransferLimit = 30000;
 
-// Waits for a read that is pending on the OVERLAPPED; one that does not end within the limit is
+// Waits for a transfer pending on the OVERLAPPED; one that does not end within the limit is
 // cancelled and its end awaited, so that its buffer may go.
-DWORD awaitRead(USB_PIPE_HANDLE pipe, OVERLAPPED& overlapped, DWORD& read) {
-  DWORD status = USBWaitIO(pipe, &read, kChannelReadLimit, &overlapped);
+DWORD awaitTransfer(USB_PIPE_HANDLE pipe, OVERLAPPED& overlapped, DWORD& count) {
+  DWORD status = USBWaitIO(pipe, &count, kPipeTransferLimit, &overlapped);
   if (status != USBERR_TIMEOUT) return status;
   USBCancelIO(pipe, &overlapped);
-  USBWaitIO(pipe, &read, INFINITE, &overlapped);
+  USBWaitIO(pipe, &count, INFINITE, &overlapped);
   return USBERR_TIMEOUT;
 }
 
-// One read that must bring all it asks for within the limit.
-DWORD readWhole(USB_PIPE_HANDLE pipe, BYTE* buffer, DWORD length) {
+// One transfer that start (USBReadPipe or USBWritePipe on the OVERLAPPED given) begins, ended
+// within the limit; count is what it moved when it had to wait.
+template <typename Start>
+DWORD boundedTransfer(USB_PIPE_HANDLE pipe, DWORD& count, Start start) {
   os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!event) return os::GetLastError();
   OVERLAPPED overlapped{};
   overlapped.hEvent = event.get();
+  DWORD status = start(overlapped);
+  if (status == USBERR_IO_PENDING) status = awaitTransfer(pipe, overlapped, count);
+  return status;
+}
+
+// One read that must bring all it asks for.
+DWORD readWhole(USB_PIPE_HANDLE pipe, BYTE* buffer, DWORD length) {
   DWORD read = length;
-  DWORD status = USBReadPipe(pipe, buffer, &read, &overlapped);
-  if (status == USBERR_IO_PENDING) status = awaitRead(pipe, overlapped, read);
+  DWORD status = boundedTransfer(pipe, read, [&](OVERLAPPED& overlapped) {
+    return USBReadPipe(pipe, buffer, &read, &overlapped);
+  });
   if (status == 0 && read != length) return ERROR_INVALID_DATA;
   return status;
+}
+
+DWORD writeWhole(USB_PIPE_HANDLE pipe, const BYTE* data, DWORD length) {
+  DWORD written = 0;
+  return boundedTransfer(pipe, written, [&](OVERLAPPED& overlapped) {
+    return USBWritePipe(pipe, data, length, &overlapped);
+  });
 }
 
 // Moves total bytes as total / chunk full chunks and then the remainder, one block at a time;
@@ -75,7 +92,7 @@ bool writeChannelStream(const PipeSet& pipes, const void* data, DWORD total, DWO
   const BYTE* bytes = static_cast<const BYTE*>(data);
   reportTransferProgress(0, total);
   return finish(inChunks(total, chunk, [&](DWORD offset, DWORD length) {
-    DWORD status = USBWritePipe(pipes.bulkOut, bytes + offset, length, nullptr);
+    DWORD status = writeWhole(pipes.bulkOut, bytes + offset, length);
     if (status == 0) reportTransferProgress(offset + length, total);
     return status;
   }));

@@ -1,6 +1,7 @@
 // The pieces transfer jobs are made of: a request record by control request, the 2-byte status
 // word from the interrupt pipe, and blocks on the bulk pipes in chunks. Each sets the thread's
-// last error to the status of its last library call (0 on success).
+// last error to the status of its last library call (0 on success). A read or write on a pipe
+// that has not ended after 30 s is cancelled and fails with USBERR_TIMEOUT.
 #pragma once
 
 #include "channel/PipeSet.h"

@@ -148,6 +148,20 @@ TEST_F(JobTest, AReplyThatNeverComesFailsWithATimeOutAndReleasesTheLock) {
   EXPECT_EQ(machine.openHandleCount(), handles);
 }
 
+// A plotter that stops taking data in the middle of a file: the chunk gives up, nothing more is
+// written, and the lock is released.
+TEST_F(JobTest, AChunkThePlotterNeverTakesFailsWithATimeOutAndReleasesTheLock) {
+  ScratchFile file(300000);
+  machine.faults().on(os::sim::Call::WriteFile).nth(2).neverComplete();
+  const size_t handles = machine.openHandleCount();
+  EXPECT_FALSE(sendFileTransfer(channel, file.path(), false));
+  EXPECT_EQ(transferChannelError(channel), DWORD(USBERR_TIMEOUT));
+  EXPECT_EQ(plotter_->driverLog(),
+            "take,take,request:05,status,release,take,request:02,status,data:131072,release,"
+            "release");
+  EXPECT_EQ(machine.openHandleCount(), handles);
+}
+
 TEST_F(JobTest, EveryNonzeroStatusWordEndsTheJobBeforeItsDataWithThatWord) {
   char buffer[kMaxReplyLength];
   int wrong = 0;
