@@ -108,7 +108,13 @@ class FailureSweep : public ::testing::Test {
     std::ofstream plot(files_ / "drawing.plt", std::ios::binary);
     plot << std::string(kPlotBytes, 'P');
   }
-  static void TearDownTestSuite() { std::filesystem::remove_all(files_); }
+  static void TearDownTestSuite() {
+    std::printf(
+        "%zu operations: %zu runs with a call failing, %zu with the plotter unplugged, "
+        "%zu findings\n",
+        totals_.operations, totals_.failed, totals_.unplugged, totals_.findings);
+    std::filesystem::remove_all(files_);
+  }
 
   void TearDown() override { endRun(); }
 
@@ -267,6 +273,10 @@ class FailureSweep : public ::testing::Test {
     const std::size_t unplugged = sweep(operation, Injection::Unplugging, start, calls, findings);
     std::printf("%-28s %4zu calls: %4zu failed, %4zu unplugged, %zu findings\n", operation.name,
                 calls.size(), failed, unplugged, findings.size());
+    totals_.operations += 1;
+    totals_.failed += failed;
+    totals_.unplugged += unplugged;
+    totals_.findings += findings.size();
     for (const std::string& each : findings) ADD_FAILURE() << each;
   }
 
@@ -294,6 +304,7 @@ class FailureSweep : public ::testing::Test {
   }
 
   static inline std::filesystem::path files_;
+  static inline struct { std::size_t operations, failed, unplugged, findings; } totals_{};
   std::unique_ptr<sim::World> world_;
   std::optional<os::ScopedPlatform> platform_;
   RecordingPrompter prompter_;
