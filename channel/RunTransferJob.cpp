@@ -9,8 +9,6 @@
 namespace channel {
 namespace {
 
-// A nonzero status word shows as this plus the word.
-constexpr DWORD kDeviceStatusBase = 0xEF000000;
 // Reply reads ask for their whole block at once.
 constexpr DWORD kReplyChunk = 0x07FFFFFF;
 

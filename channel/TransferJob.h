@@ -16,6 +16,8 @@ inline constexpr DWORD kQueryJob = 3;
 inline constexpr DWORD kChunkSizeJob = 5;
 inline constexpr DWORD kCommandJob = 6;
 inline constexpr DWORD kHighestJobKind = 8;
+// A nonzero status word shows in the channel's last error as this plus the word.
+inline constexpr DWORD kDeviceStatusBase = 0xEF000000;
 
 struct TransferJob {
   DWORD kind = 0;

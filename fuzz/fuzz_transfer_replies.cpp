@@ -14,14 +14,13 @@
 
 #include "channel/QueryTransfer.h"
 #include "channel/TransferChannel.h"
+#include "channel/TransferJob.h"
 #include "os/sim/SimMachine.h"
 #include "plotter/PlotterLink.h"
 #include "sim/VirtualPlotter.h"
 #include "usb/UsbApi.h"
 
 namespace {
-
-constexpr DWORD kDeviceStatusBase = 0xEF000000;
 
 std::vector<std::vector<BYTE>> transfersOf(const uint8_t* data, size_t size) {
   std::vector<std::vector<BYTE>> transfers;
@@ -35,7 +34,8 @@ std::vector<std::vector<BYTE>> transfersOf(const uint8_t* data, size_t size) {
 }
 
 bool replyKeepsItsPromise(bool answered, const channel::QueryReply& reply, WORD word, DWORD error) {
-  if (word != 0) return !answered && error == (kDeviceStatusBase | word) && reply.replyLength == 0;
+  if (word != 0)
+    return !answered && error == (channel::kDeviceStatusBase | word) && reply.replyLength == 0;
   if (!answered) return reply.replyLength == 0 && reply.replyBuffer[0] == '\0';
   return reply.replyLength <= channel::kMaxReplyLength;
 }

@@ -24,13 +24,14 @@ class BulkInQueue {
   // cut to its header bytes), then one with its bytes unless it is empty; or, for a plotter told
   // to, the misbehaviour's own transfers instead.
   void queueReply(const std::string& reply, const Misbehaviour& misbehaviour);
-  void push(std::vector<BYTE> transfer) { transfers_.push_back(std::move(transfer)); }
   // The oldest transfer into the buffer, as a read of that length completes.
   os::sim::IoOutcome take(BYTE* buffer, DWORD length);
   bool empty() const { return transfers_.empty(); }
   void clear() { transfers_.clear(); }
 
  private:
+  void push(std::vector<BYTE> transfer) { transfers_.push_back(std::move(transfer)); }
+
   std::deque<std::vector<BYTE>> transfers_;  // oldest first
 };
 

@@ -217,7 +217,6 @@ class VirtualPlotter {
   // "closed-while-held" for a channel closed with takes still unreleased. Kept however often the
   // logs are emptied; a sound host leaves it empty.
   const std::vector<std::string>& protocolFaults() const { return protocolFaults_; }
-  void noteProtocolFault(const std::string& what);
   void clearProtocolFaults() { protocolFaults_.clear(); }
   // Leaves a whole reply (length and bytes) queued on the bulk IN pipe, as an earlier exchange
   // that nobody read would; on the printing-class face as its two transfers, which need the
@@ -235,6 +234,7 @@ class VirtualPlotter {
   PlotterJobs& jobDesk() { return jobs_; }
   PrinterLog& printerLog() { return printerLog_; }
   Plots& plotDesk() { return plots_; }
+  void noteProtocolFault(const std::string& what);
   // The machine's clock; only while plugged in.
   os::sim::Tick now() const;
   // The answer to a query now (sim/PlotterReplies.h).

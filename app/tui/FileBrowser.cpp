@@ -1,7 +1,9 @@
 #include "app/tui/FileBrowser.h"
 
 #include <algorithm>
-#include <cctype>
+#include <string_view>
+
+#include "discovery/CaseInsensitive.h"
 
 namespace app::tui {
 namespace {
@@ -10,12 +12,9 @@ constexpr int kColumns = 66;
 constexpr int kRows = 20;
 constexpr int kListRows = kRows - 9;
 
-bool endsWithIgnoringCase(const std::string& name, const std::string& end) {
-  if (end.size() > name.size()) return false;
-  return std::equal(end.rbegin(), end.rend(), name.rbegin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
+bool endsWithIgnoringCase(std::string_view name, std::string_view end) {
+  return end.size() <= name.size() &&
+         discovery::equalIgnoringCase(name.substr(name.size() - end.size()), end);
 }
 
 // "*.*" and "*" match every file; "*.cas" the files whose name ends in ".cas".

@@ -74,10 +74,10 @@ void drawMessageBox(Screen& screen, const MessageBox& box) {
   const int buttonsAt = area.column + (columns - static_cast<int>(buttons.size())) / 2;
   const int buttonRowAt = area.row + rows - 2;
   screen.text(buttonsAt, buttonRowAt, buttons, static_cast<int>(buttons.size()));
-  for (std::size_t i = 0; i < box.buttons.size(); ++i) {
-    if (static_cast<int>(i) != box.chosen) continue;
-    const std::string face = "[ " + box.buttons[i] + " ]";
-    screen.text(buttonsAt + starts[i], buttonRowAt, face, static_cast<int>(face.size()),
+  if (box.chosen >= 0 && box.chosen < static_cast<int>(box.buttons.size())) {
+    const auto chosen = static_cast<std::size_t>(box.chosen);
+    const std::string face = "[ " + box.buttons[chosen] + " ]";
+    screen.text(buttonsAt + starts[chosen], buttonRowAt, face, static_cast<int>(face.size()),
                 Look::Highlighted);
   }
 }

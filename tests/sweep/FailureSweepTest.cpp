@@ -282,7 +282,7 @@ class FailureSweep : public ::testing::Test {
 
   // An update; a send that fails leaves the temporary file in place on the vendor driver and
   // deletes it on the printing class.
-  Outcome update(const char* file, const char* plotterLabel, bool onDriver) {
+  Outcome update(const char* file, const char* plotterLabel) {
     const app::SendUpdateOutcome sent = app::onSendUpdate((files_ / file).string(), prompter_);
     bool notice = false;
     bool sendFailed = false;
@@ -290,7 +290,9 @@ class FailureSweep : public ::testing::Test {
       notice |= call.kind == PromptCall::Kind::Information;
       sendFailed |= call.text == kSendFailed;
     }
-    const std::string accepted = world_->plotter(plotterLabel)->lastUpdateOutcome();
+    const sim::VirtualPlotter& plotter = *world_->plotter(plotterLabel);
+    const std::string accepted = plotter.lastUpdateOutcome();
+    const bool onDriver = plotter.identity.connection == sim::Connection::Driver;
     const bool tempLeft = std::filesystem::exists(plotter::tempName());
     return {sent.result,
             sent.result == 0 || notice || sent.status.find("sent") != std::string::npos,
@@ -327,9 +329,9 @@ TEST_F(FailureSweep, DiscoveryAndThePlotterFields) {
 
 TEST_F(FailureSweep, FirmwareUpdatesOnEachConnection) {
   sweep({"update driver", kUpdateModePlotter,
-         [](FailureSweep& s) { return s.update("driver.cas", "ZK2BS in update", true); }});
+         [](FailureSweep& s) { return s.update("driver.cas", "ZK2BS in update"); }});
   sweep({"update printer (download)", kPrinterPlotter,
-         [](FailureSweep& s) { return s.update("printer.cas", "Classic", false); }});
+         [](FailureSweep& s) { return s.update("printer.cas", "Classic"); }});
   // Above 1.12 the plotter takes the stream after an escape command instead.
   static const std::string newerClassic = [] {
     std::string world = sim::defaultWorldText();
@@ -337,8 +339,7 @@ TEST_F(FailureSweep, FirmwareUpdatesOnEachConnection) {
     return world.replace(world.find(old), old.size(), "firmware = 1.14 A4");
   }();
   sweep({"update printer (escape)", kPrinterPlotter,
-         [](FailureSweep& s) { return s.update("printer.cas", "Classic", false); },
-         newerClassic.c_str()});
+         [](FailureSweep& s) { return s.update("printer.cas", "Classic"); }, newerClassic.c_str()});
 }
 
 TEST_F(FailureSweep, PlotsAbortsAndTheSerialNumber) {
