@@ -9,6 +9,7 @@
 #include "plotter/PlotterLink.h"
 #include "plotter/QueryFrontEnd.h"
 #include "plotter/TempName.h"
+#include "prompt/Progress.h"
 #include "usb/UsbApi.h"
 
 namespace app {
@@ -125,6 +126,7 @@ void MainDialog::onSendSerialNumber() {
   const std::string serial = view_.controlText(IDC_SERIAL_NUMBER, kSerialReadChars);
   if (serial.size() >= kSerialMinChars && serial.size() <= kSerialMaxChars && selectedIndex() >= 0)
     plotter::setSerialNumber(serial.c_str());
+  prompt::reportStep(prompt::Step::StoringSerial);
   os::Sleep(kSerialSettleMs);
   refreshPlotterList();
 }
@@ -155,16 +157,25 @@ void MainDialog::onSendUpdate() {
 
 void MainDialog::onSendPlotFile() {
   plotter::ensureTempName();
-  if (selectedIndex() >= 0) plotter::plotFile(state_.plotPath.c_str());
+  if (selectedIndex() < 0) return;
+  prompt::reportStep(prompt::Step::Sending);
+  plotter::plotFile(state_.plotPath.c_str());
 }
 
 void MainDialog::onAbortPlot() {
   plotter::ensureTempName();
-  if (selectedIndex() >= 0) plotter::abortPlot();
+  if (selectedIndex() < 0) return;
+  prompt::reportStep(prompt::Step::AbortingPlot);
+  plotter::abortPlot();
 }
 
 void MainDialog::readField(int controlId, std::string (*read)()) {
-  view_.setControlText(controlId, selectedIndex() >= 0 ? read() : std::string());
+  if (selectedIndex() < 0) {
+    view_.setControlText(controlId, "");
+    return;
+  }
+  prompt::reportStep(prompt::Step::AskingPlotter);
+  view_.setControlText(controlId, read());
 }
 
 void MainDialog::onReadFixtures() { readField(IDC_FIXTURES, fixturesField); }

@@ -7,6 +7,7 @@
 #include "discovery/PlotterRecord.h"
 #include "plotter/PlotterLink.h"
 #include "plotter/QueryFrontEnd.h"
+#include "prompt/Progress.h"
 
 namespace app {
 namespace {
@@ -40,6 +41,7 @@ PlotterInfo fillPlotterInfo(int index) {
   list.selected = static_cast<int16_t>(index);
   const discovery::PlotterRecord* record = discovery::selectedRecord();
   if (record == nullptr) return info;
+  prompt::reportStep(prompt::Step::AskingPlotter);
   const bool full = edition == discovery::Edition::Full;
   if (record->connection == discovery::kConnectionDriver) {
     plotter::selectLinkPlace(record->linkPlace);

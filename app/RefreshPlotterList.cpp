@@ -2,6 +2,7 @@
 
 #include "discovery/DiscoverPlotters.h"
 #include "discovery/PlotterRecord.h"
+#include "prompt/Progress.h"
 
 namespace app {
 
@@ -11,6 +12,7 @@ int keptSelection(int selected, int count) {
 }
 
 PlotterInfo refreshPlotterList() {
+  prompt::reportStep(prompt::Step::LookingForPlotters);
   const int count = discovery::discoverPlotters();
   discovery::PlotterList& list = discovery::plotterList();
   list.selected = static_cast<int16_t>(keptSelection(list.selected, count));

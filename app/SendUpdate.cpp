@@ -7,6 +7,7 @@
 #include "discovery/PlotterRecord.h"
 #include "os/Calls.h"
 #include "plotter/TempName.h"
+#include "prompt/Progress.h"
 
 namespace app {
 namespace {
@@ -73,6 +74,7 @@ SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter
       before != nullptr ? std::optional(*before) : std::nullopt;
   const PlotterInfo info = refreshPlotterList();
   if (shown) shown(info);
+  prompt::reportStep(prompt::Step::SettlingList);
   os::Sleep(kSettleMs);
   SendUpdateOutcome outcome;
   outcome.target = {info.firmwareVersion, info.bootNumber, info.displayName};

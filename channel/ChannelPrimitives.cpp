@@ -1,8 +1,8 @@
 #include "channel/ChannelPrimitives.h"
 
-#include "channel/TransferProgress.h"
 #include "os/Calls.h"
 #include "os/Handles.h"
+#include "prompt/Progress.h"
 
 namespace channel {
 namespace {
@@ -90,10 +90,10 @@ bool readChannelStatus(const PipeSet& pipes, WORD& word) {
 bool writeChannelStream(const PipeSet& pipes, const void* data, DWORD total, DWORD chunk) {
   if (data == nullptr) return finish(ERROR_INVALID_PARAMETER);
   const BYTE* bytes = static_cast<const BYTE*>(data);
-  reportTransferProgress(0, total);
+  prompt::reportSent(0, total);
   return finish(inChunks(total, chunk, [&](DWORD offset, DWORD length) {
     DWORD status = writeWhole(pipes.bulkOut, bytes + offset, length);
-    if (status == 0) reportTransferProgress(offset + length, total);
+    if (status == 0) prompt::reportSent(offset + length, total);
     return status;
   }));
 }

@@ -3,8 +3,8 @@
 #include "channel/ChannelPrimitives.h"
 #include "channel/QueryTransfer.h"
 #include "channel/RequestRecord.h"
-#include "channel/TransferProgress.h"
 #include "os/Calls.h"
+#include "prompt/Progress.h"
 
 namespace channel {
 namespace {
@@ -37,7 +37,7 @@ DWORD readStatus(const PipeSet& pipes) {
 bool sendFileData(TransferJob& job) {
   DWORD total = requestFileSize(job);
   if (total == 0) {
-    reportTransferProgress(0, 0);  // nothing to stream; a listener still sees the file begin
+    prompt::reportSent(0, 0);  // nothing to stream; a listener still sees the file begin
     return true;
   }
   return writeChannelStream(job.channel->pipes, job.view.get(), total, job.channel->chunkSize);

@@ -12,6 +12,7 @@
 #include "firmware/UpdateSend.h"
 #include "plotter/PlotterLink.h"
 #include "plotter/TempName.h"
+#include "prompt/Progress.h"
 
 namespace firmware {
 namespace {
@@ -70,6 +71,7 @@ int convertToTempFile(const char* path, char* log, int capacity, prompt::Prompte
     prompter.showError(withText(kCannotOpenTempText, plotter::tempName()));
     return kUpdateRefused;
   }
+  prompt::reportStep(prompt::Step::ConvertingFile);
   const int code = convertFirmwareFile(in.get(), temp.get(), log, capacity);
   in.reset();
   if (!finishTempFile(std::move(temp))) {

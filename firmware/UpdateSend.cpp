@@ -10,6 +10,7 @@
 #include "plotter/CommandTable.h"
 #include "plotter/PlotterLink.h"
 #include "plotter/PrintJobs.h"
+#include "prompt/Progress.h"
 
 namespace firmware {
 namespace {
@@ -40,9 +41,12 @@ bool needsDownloadState(const std::string& firmwareVersion) {
 }
 
 bool enterDownloadState(int16_t plotterRow) {
+  prompt::reportStep(prompt::Step::SwitchingToDownloadState);
   if (!runCommand(plotterRow, plotter::kFirmwareUpdate)) return false;
+  prompt::reportStep(prompt::Step::WaitingForRestart);
   os::Sleep(kRestartPause);
   for (int poll = 0; poll < kOnlinePolls; ++poll) {
+    prompt::reportStep(prompt::Step::WaitingForPlotter, poll + 1, kOnlinePolls);
     if (queryOnline(plotterRow)) return true;
     os::Sleep(kPollPause);
   }
@@ -50,18 +54,21 @@ bool enterDownloadState(int16_t plotterRow) {
 }
 
 bool announceStream(const char* queueName, const char* streamPath) {
+  prompt::reportStep(prompt::Step::AnnouncingUpdate);
   return plotter::printRawJob(queueName, kDownloadCommand, sizeof kDownloadCommand, streamPath);
 }
 
 }  // namespace
 
 int sendUpdateToDriver(const char* streamPath) {
+  prompt::reportStep(prompt::Step::Sending);
   const bool sent = channel::sendFileTransfer(plotter::linkChannel(), streamPath, true);
   return sent ? 0 : kUpdateSendFailed;
 }
 
 int sendUpdateToPrinter(int16_t plotterRow, const std::string& firmwareVersion,
                         const char* queueName, const char* streamPath) {
+  prompt::reportStep(prompt::Step::CheckingOnline);
   if (!queryOnline(plotterRow)) return kUpdateSendFailed;
   if (needsDownloadState(firmwareVersion)) {
     if (!enterDownloadState(plotterRow) || !announceStream(queueName, streamPath)) {
@@ -69,8 +76,10 @@ int sendUpdateToPrinter(int16_t plotterRow, const std::string& firmwareVersion,
     }
   } else {
     if (!announceStream(queueName, streamPath)) return kUpdateSendFailed;
+    prompt::reportStep(prompt::Step::WaitingAfterAnnouncement);
     os::Sleep(kAnnouncementPause);
   }
+  prompt::reportStep(prompt::Step::Sending);
   return plotter::printFileJobs(streamPath, queueName);
 }
 

@@ -5,9 +5,9 @@
 #include <new>
 #include <system_error>
 
-#include "channel/TransferProgress.h"
 #include "os/Handles.h"
 #include "os/UniqueFile.h"
+#include "prompt/Progress.h"
 
 namespace plotter {
 namespace {
@@ -62,7 +62,7 @@ int printFileJobs(const char* path, const char* queueName) {
   if (!chunk) return kPrintNoBuffer;
   const uint64_t total = fileLength(path);
   uint64_t sent = 0;
-  channel::reportTransferProgress(0, total);
+  prompt::reportSent(0, total);
   // The end is tested before each read, so a length that is a multiple of the chunk ends with
   // an empty job.
   while (!std::feof(file.get())) {
@@ -72,7 +72,7 @@ int printFileJobs(const char* path, const char* queueName) {
       return kPrintJobFailed;
     }
     sent += read;
-    channel::reportTransferProgress(sent, total);
+    prompt::reportSent(sent, total);
   }
   return 0;
 }

@@ -11,12 +11,12 @@ constexpr double kMiB = 1048576.0;
 }  // namespace
 
 ProgressBar::ProgressBar(std::ostream& out, bool on) : out_(out), on_(on) {
-  if (on_) previous_ = channel::installTransferProgress(this);
+  if (on_) previous_ = prompt::installProgress(this);
 }
 
 ProgressBar::~ProgressBar() {
   if (!on_) return;
-  channel::installTransferProgress(previous_);
+  prompt::installProgress(previous_);
   if (drawn_) out_ << '\n' << std::flush;
 }
 

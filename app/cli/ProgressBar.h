@@ -5,11 +5,11 @@
 #include <chrono>
 #include <ostream>
 
-#include "channel/TransferProgress.h"
+#include "prompt/Progress.h"
 
 namespace cli {
 
-class ProgressBar : public channel::TransferProgress {
+class ProgressBar : public prompt::Progress {
  public:
   // Draws only when on; a bar that is off installs nothing.
   ProgressBar(std::ostream& out, bool on);
@@ -23,7 +23,7 @@ class ProgressBar : public channel::TransferProgress {
   std::ostream& out_;
   bool on_;
   bool drawn_ = false;
-  channel::TransferProgress* previous_ = nullptr;
+  prompt::Progress* previous_ = nullptr;
   std::chrono::steady_clock::time_point start_;
 };
 

@@ -5,15 +5,15 @@
 #include <utility>
 #include <vector>
 
-#include "channel/TransferProgress.h"
+#include "prompt/Progress.h"
 
 namespace velkor::test {
 
-class ProgressRecord : public channel::TransferProgress {
+class ProgressRecord : public prompt::Progress {
  public:
   using Step = std::pair<uint64_t, uint64_t>;  // sent, total
-  ProgressRecord() : previous_(channel::installTransferProgress(this)) {}
-  ~ProgressRecord() override { channel::installTransferProgress(previous_); }
+  ProgressRecord() : previous_(prompt::installProgress(this)) {}
+  ~ProgressRecord() override { prompt::installProgress(previous_); }
   ProgressRecord(const ProgressRecord&) = delete;
   ProgressRecord& operator=(const ProgressRecord&) = delete;
 
@@ -21,7 +21,7 @@ class ProgressRecord : public channel::TransferProgress {
   std::vector<Step> steps;
 
  private:
-  channel::TransferProgress* previous_;
+  prompt::Progress* previous_;
 };
 
 }  // namespace velkor::test
