@@ -2,9 +2,13 @@
 
 #include <string>
 
+#include "app/win32/DialogPump.h"
+
 namespace app {
 
+// Keys typed and clicks made while the program worked are not answers to this box.
 int MessageBoxPrompter::show(std::string_view text, UINT style) {
+  dropWaitingInput();
   return MessageBoxA(owner_, std::string(text).c_str(), caption_, style);
 }
 
