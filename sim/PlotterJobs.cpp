@@ -133,10 +133,21 @@ IoCompletion PlotterJobs::takeData(const BYTE* data, DWORD length) {
     plotter_.unplug();
     return IoCompletion::now({ERROR_DEVICE_NOT_CONNECTED, 0});
   }
+  const os::sim::Tick delay = plotter_.misbehaviour.chunkDelay;
+  if (delay == 0) return IoCompletion::now(takeChunk(file, data, length));
+  // A slow plotter takes the chunk when its time has come; the caller's buffer is its own again
+  // once the write was submitted.
+  return IoCompletion::after(
+      delay, [this, index = *receiving_, chunk = std::vector<BYTE>(data, data + length)] {
+        return takeChunk(files_[index], chunk.data(), static_cast<DWORD>(chunk.size()));
+      });
+}
+
+os::sim::IoOutcome PlotterJobs::takeChunk(ReceivedFile& file, const BYTE* data, DWORD length) {
   plotter_.log().add({DriverEvent::Kind::DataWritten, length, {}});
   receive(file, data, length);
   if (file.received >= file.size) finishFile(file);
-  return IoCompletion::now({ERROR_SUCCESS, length});
+  return {ERROR_SUCCESS, length};
 }
 
 void PlotterJobs::receive(ReceivedFile& file, const BYTE* data, DWORD length) {

@@ -73,6 +73,7 @@ class PlotterJobs {
   WORD statusWordFor(BYTE code) const;
   bool startJob(const BYTE* record, DWORD length);
   bool startFile(const BYTE* record, DWORD length);
+  os::sim::IoOutcome takeChunk(ReceivedFile& file, const BYTE* data, DWORD length);
   void receive(ReceivedFile& file, const BYTE* data, DWORD length);
   void finishFile(ReceivedFile& file);
   void command(const std::string& text);

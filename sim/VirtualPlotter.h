@@ -128,6 +128,8 @@ struct Misbehaviour {
                                         // file (0-based) arrives; that write fails
   os::sim::Tick replyDelay = 0;         // bulk IN reads (and on the printer vendor requests)
                                         // complete this much later
+  os::sim::Tick chunkDelay = 0;         // driver: each bulk OUT chunk of a file is taken this
+                                        // much later, as by a plotter that draws as it goes
   std::optional<DWORD> attachError;     // IOCTL_UDRV_ATTACH_PIPE fails with this status
   // --- Also on the printing-class face ---
   // Printer: the port-status request fails, and nothing else answers either (commands written

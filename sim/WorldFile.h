@@ -9,7 +9,7 @@
 //                            ; fixtures "4;", serial (also "Get Serial Number" on a printer)
 //   vendor-id, product-id, instance, model (printer: its hardware-ID text), online (printer),
 //   silent, power-on-after (ms, or never), status-word (driver), vanish-at-chunk,
-//   stale-replies, reply-delay (ms)
+//   stale-replies, reply-delay (ms), chunk-delay (ms, driver)
 //
 //   [queue NAME]             ; one print queue
 //   port = USB001            ; its port

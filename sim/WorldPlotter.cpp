@@ -120,6 +120,10 @@ constexpr KeyRule kRules[] = {
      [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return number(s.misbehaviour.replyDelay, k, v, kMillisecondsMax);
      }},
+    {"chunk-delay", Scope::Driver,
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
+       return number(s.misbehaviour.chunkDelay, k, v, kMillisecondsMax);
+     }},
 };
 
 std::string apply(PlotterPlan& plan, const WorldEntry& entry) {

@@ -6,20 +6,26 @@
 #include <thread>
 
 #include "app/dialogs/ControlIds.h"
+#include "app/win32/DialogPump.h"
 
 namespace velkor::test {
 namespace {
 
-// Longer than anything the dialog waits for (an update with its pauses).
-constexpr UINT kSettleTimeoutMs = 60000;
+// The dialog's thread answers at once, also while an operation runs.
+constexpr UINT kSettleTimeoutMs = 10000;
 constexpr int kPollMs = 20;
 constexpr int kPolls = 1500;  // 30 s
+// Longer than anything the dialog does before it waits for the user (an update with its pauses).
+constexpr int kSettlePolls = 3000;  // 60 s
 // A message box's text is the static control with this ID.
 constexpr int kMessageBoxText = 0xFFFF;
 
+// Asked by message, so that it works for the windows of another process too.
 std::string windowText(HWND window) {
   char text[2048] = "";
-  GetWindowTextA(window, text, sizeof text);
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_NORMAL, kSettleTimeoutMs, &copied);
   return text;
 }
 
@@ -129,14 +135,25 @@ void DialogDriver::close() {
   waitUntilGone(dialog_);
 }
 
-// A message sent behind the others is handled once the dialog's thread takes messages again:
-// in its own loop (idle) or in a box's.
+// A message sent behind the others is handled once the dialog's thread has taken them: then
+// a command given has begun. It has ended when the dialog no longer marks an operation, or it
+// waits for the user in a box.
 std::optional<ModalBox> DialogDriver::settle() {
-  DWORD_PTR result = 0;
-  EXPECT_NE(SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, kSettleTimeoutMs, &result), 0)
-      << "the dialog did not come back within " << kSettleTimeoutMs << " ms";
-  return openBox();
+  for (int i = 0; i < kSettlePolls; ++i) {
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, kSettleTimeoutMs, &result) == 0) {
+      ADD_FAILURE() << "the dialog did not answer within " << kSettleTimeoutMs << " ms";
+      return std::nullopt;
+    }
+    if (std::optional<ModalBox> box = openBox()) return box;
+    if (!busy()) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  }
+  ADD_FAILURE() << "the dialog's operation did not end";
+  return std::nullopt;
 }
+
+bool DialogDriver::busy() const { return GetPropA(dialog_, app::kOperationProperty) != nullptr; }
 
 std::optional<ModalBox> DialogDriver::openBox() {
   Search search{dialog_};

@@ -1,7 +1,7 @@
-// Drives a dialog that runs modally on another thread as a user would: presses its buttons and
-// picks list lines by window messages, reads what it shows through the Win32 API, and answers
-// the message boxes it opens. Every call returns once the dialog is done with what it was given:
-// idle again, or showing a box.
+// Drives a dialog that runs modally on another thread, of this process or another, as a user
+// would: presses its buttons and picks list lines by window messages, reads what it shows
+// through the Win32 API, and answers the message boxes it opens. Every call returns once the
+// dialog is done with what it was given: idle again, or showing a box.
 #pragma once
 
 #include <windows.h>
@@ -40,9 +40,12 @@ class DialogDriver {
   void repaint();
   // Ends the dialog as the close command does, answering No or cancelling whatever is open.
   void close();
+  // Waits until the dialog is idle again or shows a box.
+  std::optional<ModalBox> settle();
+  // Whether an operation runs.
+  bool busy() const;
 
  private:
-  std::optional<ModalBox> settle();
   std::optional<ModalBox> openBox();
   void waitUntilGone(HWND window);
 
