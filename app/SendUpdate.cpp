@@ -68,7 +68,9 @@ SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter
                                const std::function<void(const std::string&)>& statusShown) {
   plotter::ensureTempName();
   // The refresh keeps the selected line, which after a change of the list may be another
-  // plotter's: the update goes to the plotter the user chose or nowhere.
+  // plotter's: the update goes to the device the user chose or nowhere. The chosen plotter
+  // itself may come back under another name (restarted in update mode, as the refusal below
+  // asks) or without its serial.
   const discovery::PlotterRecord* before = discovery::selectedRecord();
   const std::optional<discovery::PlotterRecord> chosen =
       before != nullptr ? std::optional(*before) : std::nullopt;
@@ -81,7 +83,7 @@ SendUpdateOutcome onSendUpdate(const std::string& firmwarePath, prompt::Prompter
   outcome.bootProgram = info.bootProgram;
   const discovery::PlotterRecord* record = discovery::selectedRecord();
   if (record == nullptr) return refused(outcome, prompter, kNoPlotters);
-  if (chosen && !discovery::sameRecord(*chosen, *record))
+  if (chosen && !discovery::sameDevice(*chosen, *record))
     return refused(outcome, prompter, kListChanged);
   if (needsUpdateMode(record->connection, record->sizeClass, info.firmwareVersion))
     return refused(outcome, prompter, kUpdateModeNeeded);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "discovery/CaseInsensitive.h"
+
 namespace discovery {
 
 PlotterList& plotterList() {
@@ -33,11 +35,23 @@ void appendRecordText(char (&field)[kRecordTextSize], std::string_view text) {
   field[used + count] = '\0';
 }
 
-bool sameRecord(const PlotterRecord& a, const PlotterRecord& b) {
-  return a.connection == b.connection && a.linkPlace == b.linkPlace &&
-         recordText(a.name) == recordText(b.name) && recordText(a.port) == recordText(b.port) &&
-         recordText(a.serial) == recordText(b.serial) &&
-         recordText(a.instanceText) == recordText(b.instanceText);
+namespace {
+
+// Device paths and instance names are compared as Windows compares them, without regard to
+// letter case (the command executor lower-cases a record's instance text in place).
+bool sameText(const char (&a)[kRecordTextSize], const char (&b)[kRecordTextSize]) {
+  return equalIgnoringCase(recordText(a), recordText(b));
+}
+
+}  // namespace
+
+bool sameDevice(const PlotterRecord& a, const PlotterRecord& b) {
+  if (a.connection != b.connection) return false;
+  // A driver record without a path was never opened: it stands for no device.
+  if (a.connection == kConnectionDriver)
+    return a.devicePath[0] != '\0' && sameText(a.devicePath, b.devicePath);
+  return sameText(a.port, b.port) && sameText(a.parentPrefix, b.parentPrefix) &&
+         sameText(a.instanceText, b.instanceText);
 }
 
 }  // namespace discovery

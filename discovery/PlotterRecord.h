@@ -33,6 +33,9 @@ struct PlotterRecord {
   int16_t connection;
   int16_t modelRow;
   int16_t linkPlace;
+  // Connection 2: the device-interface path of the device at the link place, which names its
+  // USB instance; a link place passes to another plotter when one before it goes away.
+  char devicePath[kRecordTextSize];
 };
 
 struct PlotterList {
@@ -48,9 +51,11 @@ PlotterRecord* selectedRecord();
 
 // A record field's text, up to its terminator (or all 128 bytes of a field that has none).
 std::string recordText(const char (&field)[kRecordTextSize]);
-// Whether two records, of two discoveries, stand for the same plotter at the same place: the
-// same name, connection, port, serial, USB instance and link place.
-bool sameRecord(const PlotterRecord& a, const PlotterRecord& b);
+// Whether two records, of two discoveries, stand for the same device: on the vendor driver the
+// same device path, elsewhere the same port and USB instance (parent prefix and instance text).
+// Names and serials are what discovery made of the plotter's replies, and change when it
+// restarts in update mode or a query fails once; they say nothing of which device it is.
+bool sameDevice(const PlotterRecord& a, const PlotterRecord& b);
 // Copies text into a record field, cut to 127 characters and always terminated.
 void setRecordText(char (&field)[kRecordTextSize], std::string_view text);
 // Appends text to a record field, never making it longer than 127 characters.

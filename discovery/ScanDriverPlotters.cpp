@@ -11,6 +11,7 @@
 #include "discovery/PlotterRecord.h"
 #include "plotter/PlotterLink.h"
 #include "plotter/QueryFrontEnd.h"
+#include "usb/UsbApi.h"
 
 namespace discovery {
 namespace {
@@ -150,6 +151,7 @@ void scanDriverPlotters(DiscoveryNotes* notes) {
     PlotterRecord& candidate = startCandidate();
     candidate.linkPlace = static_cast<int16_t>(place);
     candidate.connection = kConnectionDriver;
+    setRecordText(candidate.devicePath, usb::devicePathOf(plotter::linkDevice()));
     if (identify(candidate) && !duplicatesAnEarlierEntry(candidate, first)) ++list.count;
   }
   plotter::closePlotterLink();

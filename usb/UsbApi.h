@@ -4,6 +4,8 @@
 // an OVERLAPPED accepts null, then uses the handle's built-in one and waits for completion.
 #pragma once
 
+#include <string>
+
 #include "os/Win32.h"
 #include "usb/UsbDriver.h"
 
@@ -102,4 +104,8 @@ namespace usb {
 // USBOpenDevice; the main dialog calls it when it starts. Calling it again leaves the devices
 // still open in the list.
 void initUsbLibrary();
+// The device-interface path a device was opened at: it names the USB instance, which stays the
+// device's own whatever the device answers and wherever it stands in the device list. Empty for
+// a handle that is no open device.
+std::string devicePathOf(USB_DEVICE_HANDLE device);
 }  // namespace usb

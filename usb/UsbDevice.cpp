@@ -86,3 +86,12 @@ DWORD WINAPI USBCloseDevice(USB_DEVICE_HANDLE* device) {
 }
 
 }  // extern "C"
+
+namespace usb {
+
+std::string devicePathOf(USB_DEVICE_HANDLE device) {
+  if (!checkedHandle(device, kDeviceKind)) return {};
+  return device->devicePath();
+}
+
+}  // namespace usb

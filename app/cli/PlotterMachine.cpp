@@ -1,6 +1,7 @@
 #include "app/cli/PlotterMachine.h"
 
 #include "discovery/Edition.h"
+#include "os/sim/HostClock.h"
 #include "plotter/PlotterLink.h"
 #include "usb/UsbApi.h"
 
@@ -38,6 +39,7 @@ std::unique_ptr<PlotterMachine> PlotterMachine::open(const Arguments& args, Exit
   if (args.has("--world") || !os::kHasRealPlatform) {
     world = worldNamed(args.has("--world") ? args.value("--world") : "default", code, error);
     if (!world) return nullptr;
+    world->machine().setLocalTime(os::sim::hostLocalTime());
   }
   discovery::setEdition(*chosen);
   return std::unique_ptr<PlotterMachine>(new PlotterMachine(std::move(world)));

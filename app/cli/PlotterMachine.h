@@ -1,7 +1,8 @@
 // The machine a plotter command runs on: the simulated machine of a world when --world names a
 // world file (or "default", the built-in world), the real Windows calls otherwise on Windows,
-// and the built-in world on Linux, where there is no real backend. Also fixes the edition
-// (--edition full|update-only) and sets up the USB library, as a program's start does.
+// and the built-in world on Linux, where there is no real backend; a world's local time starts
+// at the host's, as on real plotters. Also fixes the edition (--edition full|update-only) and
+// sets up the USB library, as a program's start does.
 #pragma once
 
 #include <memory>

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "os/sim/HostClock.h"
 #include "plotter/PlotterLink.h"
 
 namespace app {
@@ -16,6 +17,7 @@ std::unique_ptr<ProgramMachine> ProgramMachine::open(const char* worldName, std:
     world = sim::World::named(worldName != nullptr ? worldName : "default", error);
     if (!world) return nullptr;
     world->machine().setRealTimePacing(true);
+    world->machine().setLocalTime(os::sim::hostLocalTime());
   }
   return std::unique_ptr<ProgramMachine>(new ProgramMachine(std::move(world)));
 }

@@ -1,8 +1,9 @@
 // The machine a dialog program runs on. With the environment variable VELKOR_WORLD naming a
 // world file (or "default", the built-in world), the simulated machine of that world, its clock
 // paced to real time so that the dialog's waits and a plotter's power-on take the time a user
-// sees; without it, the real Windows calls on Windows, and the built-in world elsewhere, where
-// there is no real backend. The program's command line stays as the system defines it.
+// sees, and its local time starting at the host's, so that the dates shown are today's; without
+// it, the real Windows calls on Windows, and the built-in world elsewhere, where there is no
+// real backend. The program's command line stays as the system defines it.
 #pragma once
 
 #include <memory>

@@ -84,6 +84,7 @@ void SimMachine::schedule(Tick delay, std::function<void()> action) {
 
 void SimMachine::setRealTimePacing(bool on) { parts_->clock.setRealTimePacing(on); }
 void SimMachine::catchUpWithRealTime() { parts_->clock.catchUpWithRealTime(); }
+void SimMachine::setLocalTime(LocalTime time) { parts_->clock.setLocalTime(time); }
 size_t SimMachine::openHandleCount() const { return parts_->handles.size(); }
 size_t SimMachine::mappedViewCount() const { return parts_->mappings.viewCount(); }
 size_t SimMachine::localAllocationCount() const { return parts_->heap.count(); }
@@ -297,7 +298,7 @@ void SimMachine::Sleep(DWORD milliseconds) {
 }
 
 DWORD SimMachine::GetTickCount() { return static_cast<DWORD>(now()); }
-void SimMachine::GetLocalTime(LPSYSTEMTIME time) { *time = localTimeAt(now()); }
+void SimMachine::GetLocalTime(LPSYSTEMTIME time) { *time = parts_->clock.localTime(); }
 
 // --- Registry --------------------------------------------------------------------------------
 

@@ -22,6 +22,7 @@
 #include "os/sim/FaultInjector.h"
 #include "os/sim/PrintJob.h"
 #include "os/sim/SimDevice.h"
+#include "os/sim/VirtualClock.h"
 
 namespace os::sim {
 
@@ -48,6 +49,9 @@ class SimMachine : public os::Platform {
   // With pacing on: what fell due while the program did not wait happens now, and the clock
   // stands at the real time (a dialog calls it before each thing the user does).
   void catchUpWithRealTime();
+  // GetLocalTime starts at kFixedStartTime; from this call on it reads time now and moves on
+  // with the virtual clock (a program set to the host's time shows the dates its user expects).
+  void setLocalTime(LocalTime time);
 
   // --- Leak checks ----------------------------------------------------------------------------
   // Every kernel object handle open: files, devices, events, mappings, device lists, registry

@@ -8,13 +8,12 @@
 
 namespace os::sim {
 
-SYSTEMTIME localTimeAt(Tick instant) {
+SYSTEMTIME VirtualClock::localTime() const {
   using namespace std::chrono;
-  constexpr sys_days kStartDay = year{2026} / December / 7;
-  sys_time<milliseconds> time = kStartDay + 13h + 21min + milliseconds(instant);
-  sys_days day = floor<days>(time);
-  year_month_day date{day};
-  hh_mm_ss<milliseconds> clock{time - day};
+  const LocalTime time = start_ + milliseconds(now_);
+  const local_days day = floor<days>(time);
+  const year_month_day date{day};
+  const hh_mm_ss<milliseconds> clock{time - day};
   return SYSTEMTIME{static_cast<WORD>(static_cast<int>(date.year())),
                     static_cast<WORD>(static_cast<unsigned>(date.month())),
                     static_cast<WORD>(weekday{day}.c_encoding()),
@@ -24,6 +23,8 @@ SYSTEMTIME localTimeAt(Tick instant) {
                     static_cast<WORD>(clock.seconds().count()),
                     static_cast<WORD>(clock.subseconds().count())};
 }
+
+void VirtualClock::setLocalTime(LocalTime time) { start_ = time - std::chrono::milliseconds(now_); }
 
 VirtualClock::Timer VirtualClock::schedule(Tick at, std::function<void()> action) {
   Timer timer{std::max(at, now_), ++sequence_};

@@ -18,8 +18,13 @@
 
 namespace os::sim {
 
-// The local time at a virtual instant: the machine starts at 2026-12-07 13:21:00.000.
-SYSTEMTIME localTimeAt(Tick instant);
+// A local wall-clock time, as GetLocalTime gives it, to the millisecond.
+using LocalTime = std::chrono::local_time<std::chrono::milliseconds>;
+// Where a machine's local time starts unless told otherwise: a fixed instant, so that what a
+// run shows of the time is the same in every run.
+inline constexpr LocalTime kFixedStartTime =
+    std::chrono::local_days{std::chrono::year{2026} / std::chrono::December / 7} +
+    std::chrono::hours{13} + std::chrono::minutes{21};
 
 class VirtualClock {
  public:
@@ -33,6 +38,12 @@ class VirtualClock {
   // Runs action at the instant at (now if that has passed).
   Timer schedule(Tick at, std::function<void()> action);
   void cancel(const Timer& timer) { timers_.erase(timer); }
+
+  // The local time now: the start time and the virtual time since.
+  SYSTEMTIME localTime() const;
+  // Sets the local time now to time; it moves on with the virtual clock from there. Nothing
+  // else about the clock changes.
+  void setLocalTime(LocalTime time);
 
   // Runs timed actions until done() holds (true) or the deadline passes (false); the clock ends
   // at the instant done() became true, or at the deadline. With no deadline and nothing left to
@@ -51,6 +62,7 @@ class VirtualClock {
   void advanceTo(Tick instant);
 
   Tick now_ = 0;
+  LocalTime start_ = kFixedStartTime;  // the local time at instant 0
   uint64_t sequence_ = 0;
   bool pacing_ = false;
   std::chrono::steady_clock::time_point pacingStartReal_;

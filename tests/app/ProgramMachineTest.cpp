@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <ctime>
 #include <fstream>
 #include <thread>
 
+#include "app/SendUpdate.h"
 #include "app/machine/ProgramMachine.h"
+#include "os/Calls.h"
 #include "tests/support/SampleFirmware.h"
 
 namespace velkor::test {
@@ -38,6 +42,36 @@ TEST(ProgramMachine, APlotterThatShutItselfOffComesBackInTheTimeTheUserSees) {
   EXPECT_FALSE(plotter.present()) << "nothing happens while nobody looks";
   machine->followUserTime();
   EXPECT_TRUE(plotter.present());
+}
+
+// The machine's local time as the host's calendar takes it: seconds since the epoch.
+std::time_t machineLocalTime() {
+  SYSTEMTIME now{};
+  os::GetLocalTime(&now);
+  std::tm local{};
+  local.tm_year = now.wYear - 1900;
+  local.tm_mon = now.wMonth - 1;
+  local.tm_mday = now.wDay;
+  local.tm_hour = now.wHour;
+  local.tm_min = now.wMinute;
+  local.tm_sec = now.wSecond;
+  local.tm_isdst = -1;
+  return std::mktime(&local);
+}
+
+TEST(ProgramMachine, TheProgramsShowTheHostsLocalTimeAndAPlainWorldItsFixedStart) {
+  std::string error;
+  {
+    std::unique_ptr<app::ProgramMachine> machine = app::ProgramMachine::open("default", &error);
+    ASSERT_NE(machine, nullptr) << error;
+    EXPECT_LE(std::abs(std::difftime(machineLocalTime(), std::time(nullptr))), 5.0);
+  }
+  std::unique_ptr<sim::World> world = sim::World::named("default", &error);
+  ASSERT_NE(world, nullptr) << error;
+  os::ScopedPlatform platform(world->machine());
+  SYSTEMTIME start{};
+  os::GetLocalTime(&start);
+  EXPECT_EQ(app::updateSentStatus(start), "Plotter update sent on  07 Dec 26 13:21:00");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "plotter/TempName.h"
 #include "sim/World.h"
 #include "tests/support/RecordingPrompter.h"
+#include "tests/support/SampleFirmware.h"
 #include "usb/UsbLibrary.h"
 
 namespace velkor::test {
@@ -28,6 +29,7 @@ constexpr const char kUpdateModeText[] =
 class SendUpdateTest : public ::testing::Test {
  protected:
   void load(const std::string& text) {
+    plotter::closePlotterLink();  // it may hold a device of the world before
     std::string error;
     world_ = sim::World::fromText(text, "test.world", &error);
     ASSERT_TRUE(world_) << error;
@@ -99,6 +101,15 @@ TEST_F(SendUpdateTest, TheStatusLineHasTwoSpacesAndEnglishMonths) {
   EXPECT_EQ(app::updateSentStatus(now), "Plotter update sent on  30 May 31 00:21:06");
 }
 
+// "Send update" refused because the selected line now holds another plotter than the chosen.
+void expectListChanged(const app::SendUpdateOutcome& outcome, const RecordingPrompter& prompter) {
+  EXPECT_EQ(outcome.result, -2);
+  EXPECT_EQ(outcome.status, "Firmware update failed");
+  ASSERT_EQ(prompter.texts().size(), 1u);
+  EXPECT_EQ(prompter.texts()[0].rfind("The plotter list has changed", 0), 0u)
+      << prompter.texts()[0];
+}
+
 TEST_F(SendUpdateTest, AnUpdateGoesToNoOtherPlotterThanTheOneChosen) {
   load("[plotter A]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 1.14 A4\n"
        "[plotter B]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 1.14 A4\n"
@@ -107,16 +118,77 @@ TEST_F(SendUpdateTest, AnUpdateGoesToNoOtherPlotterThanTheOneChosen) {
   ASSERT_EQ(discovery::plotterList().count, 2);
   discovery::plotterList().selected = 0;  // A, the technician's choice
   world_->plotter("A")->unplug();
-  const app::SendUpdateOutcome outcome = app::onSendUpdate("/no/such/file.cas", prompter_);
-  EXPECT_EQ(outcome.result, -2);
-  EXPECT_EQ(outcome.status, "Firmware update failed");
-  ASSERT_EQ(prompter_.texts().size(), 1u);
-  EXPECT_EQ(prompter_.texts()[0].rfind("The plotter list has changed", 0), 0u)
-      << "B took A's line, and B was not chosen";
+  // B took A's line, and B was not chosen.
+  expectListChanged(app::onSendUpdate("/no/such/file.cas", prompter_), prompter_);
   // Chosen again from the list as it is now, it goes on to the update procedure.
   RecordingPrompter again;
   app::onSendUpdate("/no/such/file.cas", again);
   EXPECT_EQ(again.texts(),
+            std::vector<std::string>{"Could not open firmware update file\n/no/such/file.cas"});
+}
+
+TEST_F(SendUpdateTest, OnTheDriverTheChosenDeviceCountsNotItsLinkPlace) {
+  // Two plotters that differ in size, so that both are listed.
+  const std::string world =
+      "[plotter A]\nconnection = driver\nfirmware = 2.01 A3\n"
+      "[plotter B]\nconnection = driver\nfirmware = 1.14aKR A4\n";
+  load(world);
+  app::refreshPlotterList();
+  ASSERT_EQ(discovery::plotterList().count, 2);
+  discovery::plotterList().selected = 0;  // A
+  world_->plotter("A")->unplug();
+  // B is at link place 0 now, and on the selected line.
+  expectListChanged(app::onSendUpdate("/no/such/file.cas", prompter_), prompter_);
+
+  // B chosen, and A above it gone: the refresh falls back to the first line, which is B.
+  load(world);
+  app::refreshPlotterList();
+  discovery::plotterList().selected = 1;
+  world_->plotter("A")->unplug();
+  RecordingPrompter chosenB;
+  app::onSendUpdate("/no/such/file.cas", chosenB);
+  EXPECT_EQ(chosenB.texts(), std::vector<std::string>{kUpdateModeText})
+      << "B is the plotter chosen; only its mode stops the update";
+}
+
+TEST_F(SendUpdateTest, APlotterRestartedInUpdateModeOnItsPlaceTakesTheUpdate) {
+  load("[plotter Z]\nconnection = driver\ntype = ZK400\nboot-type = ZK2BS\n"
+       "firmware = 1.14aKR A4\nboot = 2.11\n");
+  app::refreshPlotterList();
+  discovery::plotterList().selected = 0;
+  ASSERT_EQ(discovery::recordText(discovery::plotterList().records[0].name), "ZK200 A4");
+  TempFile file;
+  SampleFirmware sample;  // fits boot program 2.11 (device type 4)
+  sample.descriptor = Descriptor::PatternB;
+  sample.productId = 0x4C04;
+  sample.headerNote = " 2.02 A4";
+  ASSERT_TRUE(writeSampleFirmware(file.path(), sample));
+  // The list was made before the technician restarted the plotter as the refusal asks.
+  RecordingPrompter first;
+  app::onSendUpdate(file.string(), first);
+  EXPECT_EQ(first.texts(), std::vector<std::string>{kUpdateModeText});
+  sim::VirtualPlotter& plotter = *world_->plotter("Z");
+  plotter.unplug();
+  plotter.state.updateMode = true;
+  plotter.powerOn();
+
+  const app::SendUpdateOutcome outcome = app::onSendUpdate(file.string(), prompter_);
+  EXPECT_EQ(discovery::recordText(discovery::plotterList().records[0].name), "ZK2BS update mode");
+  EXPECT_EQ(outcome.result, 0) << ::testing::PrintToString(prompter_.texts());
+  EXPECT_EQ(plotter.lastUpdateOutcome(), "accepted PALL 2.02 A4");
+}
+
+TEST_F(SendUpdateTest, APrinterPlotterWhoseSerialQueryFailedOnceIsStillTheOneChosen) {
+  printerWith("1.14 A4");
+  sim::VirtualPlotter& plotter = *world_->plotter("P");
+  plotter.state.replies["S:"] = "";  // no serial this time
+  app::refreshPlotterList();
+  discovery::plotterList().selected = 0;
+  ASSERT_EQ(discovery::recordText(discovery::plotterList().records[0].serial), "");
+  plotter.state.replies.clear();
+  app::onSendUpdate("/no/such/file.cas", prompter_);
+  EXPECT_EQ(discovery::recordText(discovery::plotterList().records[0].serial), "40123456");
+  EXPECT_EQ(prompter_.texts(),
             std::vector<std::string>{"Could not open firmware update file\n/no/such/file.cas"});
 }
 
