@@ -69,12 +69,24 @@ TerminalDialog::TerminalDialog(Terminal& terminal, const EditionDialogs& dialogs
       programName_(programName),
       view_(dialogs.main, *this) {}
 
-void TerminalDialog::show(const std::function<void(Screen&)>& overlay) {
+Screen TerminalDialog::drawn(const std::function<void(Screen&)>& overlay) {
   Screen screen(terminal_.columns(), terminal_.rows());
   view_.placeIn(terminal_.columns(), terminal_.rows());
   view_.draw(screen);
   if (overlay) overlay(screen);
-  terminal_.show(screen);
+  return screen;
+}
+
+void TerminalDialog::show(const std::function<void(Screen&)>& overlay) {
+  terminal_.show(drawn(overlay));
+}
+
+void TerminalDialog::redraw(bool whole) {
+  if (whole) {
+    show();
+  } else {
+    terminal_.showChanges(drawn());
+  }
 }
 
 Key TerminalDialog::showAndRead(const std::function<void(Screen&)>& overlay) {
@@ -85,7 +97,9 @@ Key TerminalDialog::showAndRead(const std::function<void(Screen&)>& overlay) {
   }
 }
 
+// Keys typed while the program worked never answer a box.
 int TerminalDialog::ask(MessageBox box) {
+  terminal_.flushInput();
   const int last = static_cast<int>(box.buttons.size()) - 1;
   for (;;) {
     const Key key = showAndRead([&box](Screen& screen) { drawMessageBox(screen, box); });

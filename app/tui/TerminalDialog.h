@@ -24,6 +24,8 @@ class TerminalDialog : public ModalUi, public prompt::Prompter {
   TuiDialogView& view() { return view_; }
   // Takes keys until the user closes the dialog.
   void run(MainDialog& dialog, ProgramMachine& machine);
+  // The dialog shown again: whole, or only where it differs from what the terminal shows.
+  void redraw(bool whole);
 
   void showError(std::string_view text) override;
   bool askYesNo(std::string_view text) override;
@@ -32,7 +34,8 @@ class TerminalDialog : public ModalUi, public prompt::Prompter {
   void showAbout() override;
 
  private:
-  // The dialog with an overlay drawn over it, shown (and then the next key).
+  // The dialog with an overlay drawn over it, to be shown (and then the next key).
+  Screen drawn(const std::function<void(Screen&)>& overlay = {});
   void show(const std::function<void(Screen&)>& overlay = {});
   Key showAndRead(const std::function<void(Screen&)>& overlay = {});
   int ask(MessageBox box);
