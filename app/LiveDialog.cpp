@@ -61,6 +61,8 @@ bool LiveDialog::command(int controlId, int notification) {
   return handled;
 }
 
+bool LiveDialog::runsOperation(int controlId) { return operationOf(controlId) != nullptr; }
+
 void LiveDialog::showStatus(const std::string& text) {
   if (!runner_.closeRequested()) view_.setControlText(IDC_STATUS_LINE, text);
 }

@@ -29,6 +29,8 @@ class LiveDialog {
   // A command from a control, through the edition's message map (the front end's thread, no
   // operation running); false when the map has none.
   bool command(int controlId, int notification);
+  // Whether command() runs that control's command as an operation (choosing a file does not).
+  static bool runsOperation(int controlId);
   // A close asked for while an operation runs: the status line says so, and closeRequested()
   // tells the front end to close once the operation has ended.
   void requestClose();

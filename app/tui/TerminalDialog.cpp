@@ -7,36 +7,9 @@
 namespace app::tui {
 namespace {
 
-// The status line's text is read back whole (the dialog's texts are at most 299 characters).
-constexpr std::size_t kStatusChars = 299;
 // Page Up and Page Down move by the list's height; Home and End to its ends.
 constexpr int kListPage = 6;
 constexpr int kListEnd = 1 << 20;
-
-struct WaitText {
-  int controlId;
-  const char* text;
-};
-
-// What the status line says while a command keeps the dialog waiting.
-constexpr WaitText kWaitTexts[] = {
-    {IDC_REFRESH, "Looking for plotters ..."},
-    {IDC_PLOTTER_LIST, "Asking the plotter ..."},
-    {IDC_SEND_SERIAL_NUMBER, "Writing the serial number; the plotter takes 5 s to store it ..."},
-    {IDC_SEND_UPDATE, "Sending the firmware update ..."},
-    {IDC_SEND_PLOT_FILE, "Sending the plot file ..."},
-    {IDC_ABORT_PLOT, "Aborting the plot ..."},
-    {IDC_READ_FIXTURES, "Asking the plotter ..."},
-    {IDC_READ_TOOL_TYPE, "Asking the plotter ..."},
-    {IDC_READ_STATUS, "Asking the plotter ..."},
-};
-
-const char* waitTextOf(int controlId) {
-  for (const WaitText& wait : kWaitTexts) {
-    if (wait.controlId == controlId) return wait.text;
-  }
-  return nullptr;
-}
 
 bool isListKey(KeyCode code) {
   return code == KeyCode::Up || code == KeyCode::Down || code == KeyCode::PageUp ||
@@ -69,12 +42,24 @@ TerminalDialog::TerminalDialog(Terminal& terminal, const EditionDialogs& dialogs
       programName_(programName),
       view_(dialogs.main, *this) {}
 
-void TerminalDialog::show(const std::function<void(Screen&)>& overlay) {
+Screen TerminalDialog::drawn(const std::function<void(Screen&)>& overlay) {
   Screen screen(terminal_.columns(), terminal_.rows());
   view_.placeIn(terminal_.columns(), terminal_.rows());
   view_.draw(screen);
   if (overlay) overlay(screen);
-  terminal_.show(screen);
+  return screen;
+}
+
+void TerminalDialog::show(const std::function<void(Screen&)>& overlay) {
+  terminal_.show(drawn(overlay));
+}
+
+void TerminalDialog::redraw(bool whole) {
+  if (whole) {
+    show();
+  } else {
+    terminal_.showChanges(drawn());
+  }
 }
 
 Key TerminalDialog::showAndRead(const std::function<void(Screen&)>& overlay) {
@@ -85,7 +70,9 @@ Key TerminalDialog::showAndRead(const std::function<void(Screen&)>& overlay) {
   }
 }
 
+// Keys typed while the program worked never answer a box.
 int TerminalDialog::ask(MessageBox box) {
+  terminal_.flushInput();
   const int last = static_cast<int>(box.buttons.size()) - 1;
   for (;;) {
     const Key key = showAndRead([&box](Screen& screen) { drawMessageBox(screen, box); });
@@ -148,32 +135,31 @@ void TerminalDialog::showAbout() {
   }
 }
 
-void TerminalDialog::command(MainDialog& dialog, ProgramMachine& machine, int controlId,
+bool TerminalDialog::command(LiveDialog& live, ProgramMachine& machine, int controlId,
                              int notification) {
   machine.followUserTime();
-  const char* waiting = waitTextOf(controlId);
-  const std::string before = view_.controlText(IDC_STATUS_LINE, kStatusChars);
-  if (waiting != nullptr) {
-    view_.setControlText(IDC_STATUS_LINE, waiting);
-    show();
+  if (!LiveDialog::runsOperation(controlId)) {
+    live.command(controlId, notification);
+    return true;
   }
-  dialog.onCommand(controlId, notification);
-  if (waiting != nullptr && view_.controlText(IDC_STATUS_LINE, kStatusChars) == waiting) {
-    view_.setControlText(IDC_STATUS_LINE, before);
+  {
+    const Terminal::CloseSignals held;
+    live.command(controlId, notification);
   }
+  terminal_.flushInput();
+  return !live.closeRequested();
 }
 
-bool TerminalDialog::press(MainDialog& dialog, ProgramMachine& machine, const Key& key) {
+bool TerminalDialog::press(LiveDialog& live, ProgramMachine& machine, const Key& key) {
   const ControlTemplate& focused = view_.focused();
   switch (key.code) {
     case KeyCode::Escape:
     case KeyCode::Quit:
-      dialog.onSysCommand(kCloseCommand);
       return false;
     case KeyCode::Help:
     case KeyCode::SystemMenu:
       machine.followUserTime();
-      dialog.onSysCommand(IDM_ABOUTBOX);
+      live.dialog().onSysCommand(IDM_ABOUTBOX);
       return true;
     case KeyCode::Tab:
     case KeyCode::Right:
@@ -186,10 +172,9 @@ bool TerminalDialog::press(MainDialog& dialog, ProgramMachine& machine, const Ke
     case KeyCode::Enter:
     case KeyCode::Space:
       if (focused.kind == ControlKind::Button) {
-        command(dialog, machine, focused.id, kButtonClicked);
-      } else if (key.code == KeyCode::Space) {
-        view_.type(' ');
+        return command(live, machine, focused.id, kButtonClicked);
       }
+      if (key.code == KeyCode::Space) view_.type(' ');
       return true;
     case KeyCode::Backspace:
       view_.eraseLast();
@@ -202,14 +187,17 @@ bool TerminalDialog::press(MainDialog& dialog, ProgramMachine& machine, const Ke
   }
   if (isListKey(key.code) && focused.kind == ControlKind::ListBox &&
       view_.moveSelection(listStep(key.code))) {
-    command(dialog, machine, IDC_PLOTTER_LIST, kSelectionChange);
+    return command(live, machine, IDC_PLOTTER_LIST, kSelectionChange);
   }
   return true;
 }
 
-void TerminalDialog::run(MainDialog& dialog, ProgramMachine& machine) {
-  while (press(dialog, machine, showAndRead())) {
+// A close asked for after the last key (a Ctrl-C dropped before a box, a signal as an operation
+// ended) closes as Esc does: the plotter link first.
+void TerminalDialog::run(LiveDialog& live, ProgramMachine& machine) {
+  while (!terminal_.takeCloseAsked() && press(live, machine, showAndRead())) {
   }
+  live.dialog().onSysCommand(kCloseCommand);
 }
 
 }  // namespace app::tui

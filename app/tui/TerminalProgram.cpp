@@ -1,10 +1,12 @@
 #include "app/tui/TerminalProgram.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "app/tui/DialogCells.h"
 #include "app/tui/TerminalDialog.h"
+#include "app/tui/TerminalPump.h"
 
 namespace app::tui {
 
@@ -19,14 +21,18 @@ int runTerminalProgram(discovery::Edition edition, int argc, char** argv) {
   };
   std::unique_ptr<ProgramMachine> machine = ProgramMachine::open(&error);
   if (!machine) return refuse();
+  std::optional<WakePipe> wakePipe = WakePipe::open(&error);
+  if (!wakePipe) return refuse();
   std::unique_ptr<Terminal> terminal = Terminal::open(kTerminalColumns, kTerminalRows, &error);
   if (!terminal) return refuse();
   AppState state;
   if (argc > 1) state.firmwarePath = argv[1];  // the shell has split the command line
   TerminalDialog terminalDialog(*terminal, editionDialogs(edition), programName);
-  MainDialog dialog(state, terminalDialog.view(), terminalDialog);
-  dialog.onInitDialog();
-  terminalDialog.run(dialog, *machine);
+  TerminalPump pump(*terminal, terminalDialog, std::move(*wakePipe));
+  LiveDialog live(pump, state, terminalDialog.view(), terminalDialog);
+  pump.attach(live);
+  live.dialog().onInitDialog();
+  terminalDialog.run(live, *machine);
   return 0;
 }
 
