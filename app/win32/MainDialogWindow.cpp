@@ -76,6 +76,9 @@ void showWaitCursor(bool on) {
 // property meanwhile, and during an update a shutdown is held with the reason given.
 BOOL runCommand(HWND window, DialogSession& session, int controlId, int notification) {
   session.machine.followUserTime();
+  if (!LiveDialog::runsOperation(controlId)) {
+    return session.live.command(controlId, notification) ? TRUE : FALSE;
+  }
   session.updating = controlId == IDC_SEND_UPDATE;
   if (session.updating) ShutdownBlockReasonCreate(window, kShutdownHeldReason);
   SetPropA(window, kOperationProperty, reinterpret_cast<HANDLE>(1));
