@@ -9,6 +9,7 @@
 #include "channel/QueryTransfer.h"
 #include "os/sim/SimMachine.h"
 #include "plotter/PlotterLink.h"
+#include "plotter/QueryFrontEnd.h"
 #include "tests/support/VendorDriverTest.h"
 #include "usb/UsbDriver.h"
 
@@ -125,6 +126,20 @@ TEST_F(PlotterLinkTest, PlotterWithoutAChannelStaysHeldUntilClosed) {
   EXPECT_EQ(linkChannel(), nullptr);
   closePlotterLink();
   EXPECT_EQ(linkDevice(), nullptr);
+}
+
+// A channel that did not open leaves the device held; the next operation that needs the link
+// opens it anew rather than failing until something closes it.
+TEST_F(PlotterLinkTest, NextOperationReopensALinkWhoseChannelDidNotOpen) {
+  plugInNamed("A", "FIRST");
+  machine.faults().on(os::sim::Call::CreateFile).path("\\129").fail(ERROR_GEN_FAILURE);
+  EXPECT_EQ(openPlotterLink(), kLinkFailed);
+  EXPECT_NE(linkDevice(), nullptr);
+  EXPECT_EQ(linkChannel(), nullptr);
+  char reply[channel::kMaxReplyLength] = {};
+  EXPECT_GT(queryOverDriver("5", reply, sizeof reply), 0);
+  EXPECT_STREQ(reply, "FIRST");
+  EXPECT_NE(linkChannel(), nullptr);
 }
 
 // The walk looks at positions 0 to 254 only: the 256th plotter has no place.
