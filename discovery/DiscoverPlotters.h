@@ -1,14 +1,20 @@
 // Discovery: rebuilds the plotter list from the vendor-driver plotters and the print queues.
 // It reports no errors (what cannot be identified is not listed); a caller that wants to say
-// why a list came out empty may pass notes, which tell what the walks saw.
+// why a list came out empty, or why a plotter is missing from it, may pass notes, which tell
+// what the walks saw.
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "plotter/DeviceNotOpened.h"
 
 namespace discovery {
 
 struct DiscoveryNotes {
   int driverPlotters = 0;      // vendor-driver devices with the legacy identifiers
+  // Vendor-driver devices that are listed but did not open; the walk went on past them.
+  std::vector<plotter::DeviceNotOpened> devicesNotOpened;
   int queues = 0;              // print queues walked
   int queuesOfKnownModel = 0;  // of those, with a printer device the model table knows
   int queuesNotAnswering = 0;  // of those, on a USB port whose plotter did not answer

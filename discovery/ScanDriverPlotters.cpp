@@ -143,7 +143,7 @@ PlotterRecord& startCandidate() {
 void scanDriverPlotters(DiscoveryNotes* notes) {
   PlotterList& list = plotterList();
   const int first = list.count;
-  const int places = plotter::countLinkPlotters();
+  const int places = plotter::countLinkPlotters(notes ? &notes->devicesNotOpened : nullptr);
   if (notes != nullptr) notes->driverPlotters = places;
   for (int place = 0; place < places && list.count < kPlotterListCapacity; ++place) {
     plotter::selectLinkPlace(place);

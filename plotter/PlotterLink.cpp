@@ -9,12 +9,14 @@ namespace {
 using usb::UniqueUsbDevice;
 using usb::UniqueUsbDeviceList;
 
-// The device at a position of the list; empty when the position is past the end or the
-// device cannot be opened.
-UniqueUsbDevice openListPosition(const UniqueUsbDeviceList& list, DWORD position) {
-  USB_DEVICE_HANDLE device = nullptr;
-  if (USBOpenDevice(list.get(), position, &device) != 0) return UniqueUsbDevice();
-  return UniqueUsbDevice(device);
+// Opens the device at a position of the list; 0, or what USBOpenDevice gave (the device stays
+// empty then): USBERR_NO_MORE_DEVICES past the end of the list, else why the device that is
+// there did not open.
+DWORD openListPosition(const UniqueUsbDeviceList& list, DWORD position, UniqueUsbDevice& device) {
+  USB_DEVICE_HANDLE opened = nullptr;
+  const DWORD error = USBOpenDevice(list.get(), position, &opened);
+  device.reset(opened);
+  return error;
 }
 
 // A descriptor that cannot be read stays zero, and so does not match.
@@ -25,27 +27,36 @@ bool carriesLegacyIdentifiers(USB_DEVICE_HANDLE device) {
          descriptor.idProduct == usb::kLegacyProductId;
 }
 
-// Walks the device list up to the first position that cannot be opened (so a list whose
-// position 0 cannot be opened has no plotters) and hands each device with the legacy
-// identifiers to visit, which returns false to stop the walk.
+// Walks the device list to its end and hands each device with the legacy identifiers to visit,
+// which returns false to stop the walk. Only the end of the list ends it: a device that is
+// there but does not open (held by another program, refused to this user) is skipped, and
+// added to notOpened if given.
 template <typename Visit>
-void walkLinkPlotters(Visit visit) {
+void walkLinkPlotters(Visit visit, std::vector<DeviceNotOpened>* notOpened = nullptr) {
   UniqueUsbDeviceList list(USBGetDeviceList());
+  if (!list) return;
   for (DWORD position = 0; position <= kLastLinkPosition; ++position) {
-    UniqueUsbDevice device = openListPosition(list, position);
-    if (!device) return;
+    UniqueUsbDevice device;
+    const DWORD error = openListPosition(list, position, device);
+    if (error == USBERR_NO_MORE_DEVICES) return;
+    if (error != 0) {
+      if (notOpened != nullptr) notOpened->push_back({position, error});
+      continue;
+    }
     if (carriesLegacyIdentifiers(device.get()) && !visit(device)) return;
   }
 }
 
 }  // namespace
 
-int countLinkPlotters() {
+int countLinkPlotters(std::vector<DeviceNotOpened>* notOpened) {
   int count = 0;
-  walkLinkPlotters([&](UniqueUsbDevice&) {
-    ++count;
-    return true;
-  });
+  walkLinkPlotters(
+      [&](UniqueUsbDevice&) {
+        ++count;
+        return true;
+      },
+      notOpened);
   return count;
 }
 

@@ -3,10 +3,15 @@
 // chosen or the work is done.
 //
 // A link place is a plotter's 0-based position among the devices of the vendor driver's device
-// list that carry both legacy identifiers in their device descriptor, in device-list order.
+// list that carry both legacy identifiers in their device descriptor, in device-list order. A
+// device that is listed but does not open has no descriptor to read and so no place; every walk
+// skips it alike, so that counting and opening give each place to the same device.
 #pragma once
 
+#include <vector>
+
 #include "channel/TransferChannel.h"
+#include "plotter/DeviceNotOpened.h"
 
 namespace plotter {
 
@@ -15,8 +20,9 @@ inline constexpr int kLinkFailed = -4;
 // Every walk over the device list looks at positions 0 to this one at most.
 inline constexpr DWORD kLastLinkPosition = 254;
 
-// The number of devices with the legacy identifiers in the vendor driver's device list.
-int countLinkPlotters();
+// The number of devices with the legacy identifiers in the vendor driver's device list. The
+// devices that are listed but did not open are added to notOpened, if given.
+int countLinkPlotters(std::vector<DeviceNotOpened>* notOpened = nullptr);
 // 0 when the plotter at the chosen place and its channel are open; kLinkFailed otherwise. When
 // only the channel could not be opened, the device stays held.
 int openPlotterLink();

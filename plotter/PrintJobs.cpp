@@ -49,10 +49,10 @@ bool printRawJob(const char* queueName, const void* data, uint32_t count, const 
   if (!queueName || (!data && count != 0)) return false;
   HANDLE opened = nullptr;
   if (!os::OpenPrinterA(const_cast<char*>(queueName), &opened, nullptr)) return false;
+  // Closed on return, whatever the close gives: once the document has ended the spooler holds
+  // the whole job, and a close that fails takes nothing from it.
   os::UniquePrinter printer(opened);
-  const bool printed = printDocument(printer.get(), data, count, document);
-  const bool closed = os::ClosePrinter(printer.release()) != FALSE;
-  return printed && closed;
+  return printDocument(printer.get(), data, count, document);
 }
 
 int printFileJobs(const char* path, const char* queueName) {

@@ -15,8 +15,8 @@ inline constexpr int kPrintFileOpen = -2;    // the file cannot be opened
 inline constexpr int kPrintJobFailed = -3;   // a job was refused, or only partly written
 inline constexpr int kPrintNoBuffer = -5;    // the chunk buffer could not be had
 
-// One RAW job of count bytes named document on the queue: true when every spooler call
-// succeeded and all count bytes were written.
+// One RAW job of count bytes named document on the queue: true when the spooler wrote all count
+// bytes and the page and the document ended; the result of closing the printer does not count.
 bool printRawJob(const char* queueName, const void* data, uint32_t count, const char* document);
 // The file at path as jobs of at most kPrintJobChunk bytes, each named with path; a file whose
 // length is a multiple of the chunk (an empty one included) ends with a job of 0 bytes. 0 or one

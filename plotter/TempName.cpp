@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -28,14 +29,14 @@ SharedTempFile& shared() {
   return file;
 }
 
-std::string tempDirectory() {
-  for (const char* variable : {"TEMP", "TMP"}) {
-    const char* value = std::getenv(variable);
-    if (value && *value) return value;
-  }
+// The directory an environment variable names, if it is there.
+std::optional<std::string> directoryNamedBy(const char* variable) {
+  const char* value = std::getenv(variable);
   std::error_code error;
-  std::filesystem::path system = std::filesystem::temp_directory_path(error);
-  return error ? std::string(".") : system.string();
+  if (value == nullptr || *value == '\0' || !std::filesystem::is_directory(value, error)) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 // The directory's text is kept as the environment gave it, so that the name reaches the
@@ -70,6 +71,17 @@ std::string freeName() {
 }
 
 }  // namespace
+
+std::string tempDirectory() {
+  // The order of the C library's unique-name service, which prefers TMP to the directory it
+  // is asked for (TEMP's), and skips a variable whose directory is not there.
+  for (const char* variable : {"TMP", "TEMP"}) {
+    if (std::optional<std::string> directory = directoryNamedBy(variable)) return *directory;
+  }
+  std::error_code error;
+  std::filesystem::path system = std::filesystem::temp_directory_path(error);
+  return error ? std::string(".") : system.string();
+}
 
 void ensureTempName() {
   SharedTempFile& file = shared();

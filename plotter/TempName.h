@@ -2,14 +2,18 @@
 // sends it. One name for the whole run, chosen the first time it is needed.
 #pragma once
 
+#include <string>
+
 #include "os/UniqueFile.h"
 
 namespace plotter {
 
-// Gives the shared name its value once: "~plusb" and a decimal number, in the directory the
-// environment variable TEMP names (else TMP; else the system's temporary directory), for a file
-// that does not exist yet. Later calls change nothing.
+// Gives the shared name its value once: "~plusb" and a decimal number, in tempDirectory(), for
+// a file that does not exist yet. Later calls change nothing.
 void ensureTempName();
+// The temporary directory: the one the environment variable TMP names when it is there, else
+// TEMP's, else the system's temporary directory, else the current one.
+std::string tempDirectory();
 // The shared name; empty before ensureTempName.
 const char* tempName();
 

@@ -58,13 +58,18 @@ DriverFace::DriverFace(VirtualPlotter& plotter, bool configured)
     : plotter_(&plotter), configurationValue_(configured ? kConfigurationValue : 0) {}
 
 std::unique_ptr<os::sim::DeviceEndpoint> DriverFace::open(const std::string& subPath, DWORD) {
-  if (!plotter_) return nullptr;
+  if (!plotter_ || plotter_->misbehaviour.openError) return nullptr;
   if (subPath.empty()) return std::make_unique<Endpoint>(shared_from_this(), std::nullopt);
   std::optional<BYTE> address = pipeAddress(subPath);
   if (!address || configurationValue_ == 0 || !findEndpoint(plotter_->identity, *address)) {
     return nullptr;
   }
   return std::make_unique<Endpoint>(shared_from_this(), address);
+}
+
+DWORD DriverFace::openFailure() const {
+  if (!plotter_) return ERROR_FILE_NOT_FOUND;
+  return plotter_->misbehaviour.openError.value_or(ERROR_FILE_NOT_FOUND);
 }
 
 IoCompletion DriverFace::submit(std::optional<BYTE> pipe, const IoRequest& request) {

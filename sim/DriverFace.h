@@ -25,6 +25,7 @@ class DriverFace : public os::sim::SimDevice, public std::enable_shared_from_thi
   DriverFace(VirtualPlotter& plotter, bool configured);
 
   std::unique_ptr<os::sim::DeviceEndpoint> open(const std::string& subPath, DWORD access) override;
+  DWORD openFailure() const override;
   void detach() { plotter_ = nullptr; }
   int lockDepth() const { return lockDepth_; }
 

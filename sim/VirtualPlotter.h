@@ -131,6 +131,9 @@ struct Misbehaviour {
   os::sim::Tick chunkDelay = 0;         // driver: each bulk OUT chunk of a file is taken this
                                         // much later, as by a plotter that draws as it goes
   std::optional<DWORD> attachError;     // IOCTL_UDRV_ATTACH_PIPE fails with this status
+  // Driver: the device is listed, but opening it or its pipes fails with this error, as when
+  // another program holds it (ERROR_SHARING_VIOLATION) or this user may not (ERROR_ACCESS_DENIED).
+  std::optional<DWORD> openError;
   // --- Also on the printing-class face ---
   // Printer: the port-status request fails, and nothing else answers either (commands written
   // are taken and ignored, bulk IN reads stay pending, vendor requests fail).

@@ -9,7 +9,8 @@
 //                            ; fixtures "4;", serial (also "Get Serial Number" on a printer)
 //   vendor-id, product-id, instance, model (printer: its hardware-ID text), online (printer),
 //   silent, power-on-after (ms, or never), status-word (driver), vanish-at-chunk,
-//   stale-replies, reply-delay (ms), chunk-delay (ms, driver)
+//   stale-replies, reply-delay (ms), chunk-delay (ms, driver), open-error (driver:
+//   access-denied or in-use; the device is listed but opening it fails so)
 //
 //   [queue NAME]             ; one print queue
 //   port = USB001            ; its port

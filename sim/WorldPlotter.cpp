@@ -69,6 +69,19 @@ std::string vanishAtChunk(PlotterPlan& plan, std::string_view key, const std::st
   return fault;
 }
 
+// The device is listed but does not open, with the error Windows gives for the reason.
+std::string openError(PlotterPlan& plan, std::string_view key, const std::string& value) {
+  if (value == "access-denied") {
+    plan.misbehaviour.openError = ERROR_ACCESS_DENIED;
+  } else if (value == "in-use") {
+    plan.misbehaviour.openError = ERROR_SHARING_VIOLATION;
+  } else {
+    return "unknown " + std::string(key) + " \"" + shownText(value) +
+           "\" (access-denied or in-use)";
+  }
+  return {};
+}
+
 constexpr KeyRule kRules[] = {
     {"type", Scope::Any, text<&PlotterState::platformName>},
     {"boot-type", Scope::Any, text<&PlotterState::bootPlatformName>},
@@ -124,6 +137,7 @@ constexpr KeyRule kRules[] = {
      [](PlotterPlan& s, std::string_view k, const std::string& v) {
        return number(s.misbehaviour.chunkDelay, k, v, kMillisecondsMax);
      }},
+    {"open-error", Scope::Driver, openError},
 };
 
 std::string apply(PlotterPlan& plan, const WorldEntry& entry) {

@@ -21,9 +21,12 @@ constexpr const char kHelp[] =
     "Finds the attached plotters, on the vendor driver and behind print queues, and lists\n"
     "them in list order: index, name, connection, size class, kind, brand, where it is\n"
     "reached (link place, or queue port) and serial number. When none is found it says what\n"
-    "discovery saw.\n\n"
+    "discovery saw. A line per vendor-driver device that is there but could not be opened\n"
+    "(another program holds it, or this user may not open it) says so; the plotters after\n"
+    "it are still found.\n\n"
     "Options:\n" VELKORCTL_PLOTTER_OPTIONS_HELP
-    "  --json             {\"plotters\":[{every field of the record}],\"discovery\":{...}}\n";
+    "  --json             {\"plotters\":[{every field of the record}],\"discovery\":{...,\n"
+    "                     \"devicesNotOpened\":[{\"index\",\"reason\",\"error\"}]}}\n";
 
 std::string where(const discovery::PlotterRecord& r) {
   if (r.connection == discovery::kConnectionDriver) {
@@ -43,11 +46,21 @@ void writeLine(std::ostream& out, int index, const discovery::PlotterRecord& r) 
   out << text.substr(0, text.find_last_not_of(' ') + 1) << '\n';
 }
 
+// What discovery saw of the vendor driver, for a list that came out empty.
+std::string driverDevicesSeen(const discovery::DiscoveryNotes& notes) {
+  if (notes.driverPlotters > 0) {
+    return std::to_string(notes.driverPlotters) + " vendor-driver device(s), none identified";
+  }
+  if (!notes.devicesNotOpened.empty()) {
+    return std::to_string(notes.devicesNotOpened.size()) +
+           " vendor-driver device(s) that could not be opened";
+  }
+  return "no device of the vendor driver";
+}
+
 // Why the list is empty, as far as discovery can tell.
 std::string emptyListReason(const discovery::DiscoveryNotes& notes) {
-  std::string driver = notes.driverPlotters == 0 ? "no device of the vendor driver"
-                                                 : std::to_string(notes.driverPlotters) +
-                                                       " vendor-driver device(s), none identified";
+  const std::string driver = driverDevicesSeen(notes);
   std::string queues;
   if (notes.queues == 0) {
     queues = "no print queue";
@@ -63,12 +76,46 @@ std::string emptyListReason(const discovery::DiscoveryNotes& notes) {
   return "No plotters detected: " + driver + "; " + queues + ".";
 }
 
+// How a device that did not open is told: its reason in JSON, and in text what the technician
+// can do about it (null: its error is all there is to say).
+struct RefusalWords {
+  const char* reason;
+  const char* text;
+};
+
+RefusalWords wordsFor(plotter::OpenRefusal refusal) {
+  switch (refusal) {
+    case plotter::OpenRefusal::InUse:
+      return {"in use", "in use by another program"};
+    case plotter::OpenRefusal::AccessDenied:
+      return {"access denied",
+              "access denied: run as administrator or give this user access to the device"};
+    case plotter::OpenRefusal::Other:
+      break;
+  }
+  return {"other", nullptr};
+}
+
+std::string notOpenedLine(const plotter::DeviceNotOpened& device) {
+  const char* text = wordsFor(plotter::openRefusalOf(device.error)).text;
+  return "device " + std::to_string(device.position) + " could not be opened: " +
+         (text != nullptr ? std::string(text) : "error " + hexText(device.error, 1));
+}
+
 JsonObject notesJson(const discovery::DiscoveryNotes& notes) {
+  std::vector<JsonObject> notOpened;
+  for (const plotter::DeviceNotOpened& device : notes.devicesNotOpened) {
+    notOpened.push_back(JsonObject()
+                            .add("index", int64_t{device.position})
+                            .add("reason", wordsFor(plotter::openRefusalOf(device.error)).reason)
+                            .add("error", int64_t{device.error}));
+  }
   return JsonObject()
       .add("driverDevices", int64_t{notes.driverPlotters})
       .add("queues", int64_t{notes.queues})
       .add("queuesOfKnownModel", int64_t{notes.queuesOfKnownModel})
-      .add("queuesNotAnswering", int64_t{notes.queuesNotAnswering});
+      .add("queuesNotAnswering", int64_t{notes.queuesNotAnswering})
+      .add("devicesNotOpened", notOpened);
 }
 
 int list(const Arguments& args, const Console& console) {
@@ -89,6 +136,9 @@ int list(const Arguments& args, const Console& console) {
   }
   if (count == 0) console.out << emptyListReason(notes) << '\n';
   for (int i = 0; i < count; ++i) writeLine(console.out, i, plotters.records[i]);
+  for (const plotter::DeviceNotOpened& device : notes.devicesNotOpened) {
+    console.out << notOpenedLine(device) << '\n';
+  }
   return kExitOk;
 }
 

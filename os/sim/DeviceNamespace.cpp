@@ -81,7 +81,9 @@ OpenResult DeviceNamespace::open(const std::string& path, DWORD access, bool ove
   std::optional<Found> found = lookup(path);
   std::unique_ptr<DeviceEndpoint> endpoint =
       found ? found->device->open(found->subPath, access) : nullptr;
-  if (!endpoint) return {nullptr, ERROR_FILE_NOT_FOUND};
+  if (!endpoint) {
+    return {nullptr, found ? found->device->openFailure() : DWORD{ERROR_FILE_NOT_FOUND}};
+  }
   return {std::make_shared<DeviceFile>(path, access, overlapped, found->device, std::move(endpoint)),
           ERROR_SUCCESS};
 }

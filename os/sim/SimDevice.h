@@ -63,8 +63,12 @@ class SimDevice {
  public:
   virtual ~SimDevice() = default;
   // Opens the device (subPath empty) or a path below it, without the separating backslash.
-  // Null when there is no such endpoint (CreateFileA then fails with ERROR_FILE_NOT_FOUND).
+  // Null when there is no such endpoint or the device refuses the open (CreateFileA then fails
+  // with openFailure()).
   virtual std::unique_ptr<DeviceEndpoint> open(const std::string& subPath, DWORD access) = 0;
+  // The error of an open that gave no endpoint: ERROR_FILE_NOT_FOUND unless the device refuses
+  // opens for a reason of its own (held by another program, access denied).
+  virtual DWORD openFailure() const { return ERROR_FILE_NOT_FOUND; }
 };
 
 }  // namespace os::sim

@@ -62,6 +62,40 @@ TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {
             "whose plotter did not answer (switched off?).\n");
 }
 
+// Three driver plotters, the middle one's device listed but not opening for the reason given.
+std::string middleNotOpening(const std::string& openError) {
+  return "[plotter First]\nfirmware = 1.14aKR A4\n[plotter Middle]\nfirmware = 2.01 A3\n"
+         "open-error = " +
+         openError + "\n[plotter Last]\nfirmware = 1.20 A4\n";
+}
+
+TEST_F(PlotterCommandsTest, ListSaysWhichDevicesCouldNotBeOpened) {
+  const Outcome held = velkorctl({"list", "--world", world(middleNotOpening("in-use"))});
+  EXPECT_EQ(held.exit, 0) << held.err;
+  EXPECT_EQ(held.out,
+            "0   ZK200 A4                 driver    size 4   engraver  brand 1    link place 0\n"
+            "1   ZK400 A4                 driver    size 2   engraver  brand 1    link place 1\n"
+            "device 1 could not be opened: in use by another program\n");
+  const Outcome json =
+      velkorctl({"list", "--world", world(middleNotOpening("access-denied")), "--json"});
+  EXPECT_NE(json.out.find("\"linkPlace\":1}],\"discovery\":{\"driverDevices\":2,\"queues\":0,"
+                          "\"queuesOfKnownModel\":0,\"queuesNotAnswering\":0,"
+                          "\"devicesNotOpened\":[{\"index\":1,\"reason\":\"access denied\","
+                          "\"error\":5}]}}"),
+            std::string::npos)
+      << json.out;
+  // With no plotter found the notes say why, and the device's line says what to do.
+  const Outcome none =
+      velkorctl({"list", "--world", world("[plotter Only]\nopen-error = access-denied\n")});
+  EXPECT_EQ(none.out,
+            "No plotters detected: 1 vendor-driver device(s) that could not be opened; no print "
+            "queue.\n"
+            "device 0 could not be opened: access denied: run as administrator or give this user "
+            "access to the device\n");
+  const Outcome all = velkorctl({"list", "--world", "default", "--json"});
+  EXPECT_NE(all.out.find("\"devicesNotOpened\":[]"), std::string::npos) << all.out;
+}
+
 TEST_F(PlotterCommandsTest, InfoShowsTheFieldsOfEachEdition) {
   const Outcome full = velkorctl({"info", "--plotter", "3", "--world", "default", "--json"});
   EXPECT_EQ(full.out,

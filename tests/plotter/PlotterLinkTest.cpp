@@ -1,13 +1,15 @@
-// The plotter link over a simulated machine: link places, the walk's limit, and what stays
-// open when.
+// The plotter link over a simulated machine: link places, the walk's limit, devices that do not
+// open, and what stays open when.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "channel/QueryTransfer.h"
 #include "os/sim/SimMachine.h"
 #include "plotter/PlotterLink.h"
+#include "plotter/QueryFrontEnd.h"
 #include "tests/support/VendorDriverTest.h"
 #include "usb/UsbDriver.h"
 
@@ -87,11 +89,31 @@ class UnopenableDevice : public os::sim::SimDevice {
   }
 };
 
-TEST_F(PlotterLinkTest, PositionZeroThatCannotBeOpenedMeansNoPlotters) {
+// Only the end of the list ends a walk: a device that is there but does not open (one without
+// an endpoint, one another program holds, one refused to this user) is skipped and noted, has
+// no place, and every walk skips it alike, so that a place opens the plotter counting gave it.
+TEST_F(PlotterLinkTest, DevicesThatDoNotOpenAreSkippedAndHoldNoPlace) {
   machine.addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, "usb#vid_0000&pid_0000#dead",
                              std::make_shared<UnopenableDevice>());
-  plugIn();
-  EXPECT_EQ(countLinkPlotters(), 0);
+  plugInNamed("A", "FIRST");
+  plugInNamed("B", "HELD").misbehaviour.openError = ERROR_BUSY;
+  plugInNamed("C", "REFUSED").misbehaviour.openError = ERROR_ACCESS_DENIED;
+  plugInNamed("D", "LAST");
+  std::vector<DeviceNotOpened> notOpened;
+  EXPECT_EQ(countLinkPlotters(&notOpened), 2);
+  ASSERT_EQ(notOpened.size(), 3u);
+  EXPECT_EQ(notOpened[0].position, 0u);
+  EXPECT_EQ(openRefusalOf(notOpened[0].error), OpenRefusal::Other);
+  EXPECT_EQ(notOpened[1].position, 2u);
+  EXPECT_EQ(openRefusalOf(notOpened[1].error), OpenRefusal::InUse);
+  EXPECT_EQ(notOpened[2].position, 3u);
+  EXPECT_EQ(openRefusalOf(notOpened[2].error), OpenRefusal::AccessDenied);
+  ASSERT_EQ(openPlotterLink(), 0);
+  EXPECT_EQ(linkedPlatform(), "FIRST\r");
+  selectLinkPlace(1);
+  ASSERT_EQ(openPlotterLink(), 0);
+  EXPECT_EQ(linkedPlatform(), "LAST\r");
+  selectLinkPlace(2);
   EXPECT_EQ(openPlotterLink(), kLinkFailed);
 }
 
@@ -104,6 +126,20 @@ TEST_F(PlotterLinkTest, PlotterWithoutAChannelStaysHeldUntilClosed) {
   EXPECT_EQ(linkChannel(), nullptr);
   closePlotterLink();
   EXPECT_EQ(linkDevice(), nullptr);
+}
+
+// A channel that did not open leaves the device held; the next operation that needs the link
+// opens it anew rather than failing until something closes it.
+TEST_F(PlotterLinkTest, NextOperationReopensALinkWhoseChannelDidNotOpen) {
+  plugInNamed("A", "FIRST");
+  machine.faults().on(os::sim::Call::CreateFile).path("\\129").fail(ERROR_GEN_FAILURE);
+  EXPECT_EQ(openPlotterLink(), kLinkFailed);
+  EXPECT_NE(linkDevice(), nullptr);
+  EXPECT_EQ(linkChannel(), nullptr);
+  char reply[channel::kMaxReplyLength] = {};
+  EXPECT_GT(queryOverDriver("5", reply, sizeof reply), 0);
+  EXPECT_STREQ(reply, "FIRST");
+  EXPECT_NE(linkChannel(), nullptr);
 }
 
 // The walk looks at positions 0 to 254 only: the 256th plotter has no place.

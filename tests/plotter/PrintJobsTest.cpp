@@ -101,13 +101,13 @@ TEST_F(PrintJobsTest, RefusedJobStopsTheFileAfterTheJobsBeforeIt) {
   EXPECT_EQ(jobsReceived(), "job:1048576");
 }
 
-// Whichever call fails, the job is no success, and what was opened is closed.
+// Whichever call up to the document's end fails, the job is no success, and what was opened is
+// closed.
 TEST_F(PrintJobsTest, EverySpoolerCallThatFailsFailsTheJob) {
   char data[] = "\x1b.DL";
   const size_t handles = machine.openHandleCount();
-  for (Call call :
-       {Call::OpenPrinter, Call::StartDocPrinter, Call::StartPagePrinter, Call::WritePrinter,
-        Call::EndPagePrinter, Call::EndDocPrinter, Call::ClosePrinter}) {
+  for (Call call : {Call::OpenPrinter, Call::StartDocPrinter, Call::StartPagePrinter,
+                    Call::WritePrinter, Call::EndPagePrinter, Call::EndDocPrinter}) {
     machine.faults().clear();
     machine.faults().on(call).fail(ERROR_GEN_FAILURE);
     EXPECT_FALSE(printRawJob(kQueue, data, 4, "update")) << os::sim::callName(call);
@@ -117,6 +117,26 @@ TEST_F(PrintJobsTest, EverySpoolerCallThatFailsFailsTheJob) {
   EXPECT_TRUE(printRawJob(kQueue, data, 4, "update"));
   EXPECT_EQ(machine.printJobs().back().document, "update");
   EXPECT_EQ(machine.printJobs().back().datatype, "RAW");
+}
+
+// The ended document is the spooler's whole job: a close that fails after it takes nothing away,
+// and the file goes on with its next job rather than stopping as if one had been lost.
+TEST_F(PrintJobsTest, ClosePrinterFailingAfterACompleteJobIsNoFailure) {
+  char data[] = "\x1b.DL";
+  const size_t handles = machine.openHandleCount();
+  machine.faults().on(Call::ClosePrinter).fail(ERROR_GEN_FAILURE);
+  EXPECT_TRUE(printRawJob(kQueue, data, 4, "update"));
+  EXPECT_EQ(jobsReceived(), "job:4");
+  EXPECT_EQ(machine.openHandleCount(), handles);
+  printer->clearPrinterLog();
+  ScratchFile file(kMiB * 3 / 2);
+  machine.faults().on(Call::ClosePrinter).fromNth(1).fail(ERROR_GEN_FAILURE);
+  EXPECT_EQ(printFileJobs(file.path(), kQueue), 0);
+  EXPECT_EQ(jobsReceived(), "job:1048576,job:524288");
+  EXPECT_EQ(machine.openHandleCount(), handles);
+  // A short write still fails the job, close or no close.
+  machine.faults().on(Call::WritePrinter).truncate(3);
+  EXPECT_FALSE(printRawJob(kQueue, data, 4, "update"));
 }
 
 TEST_F(PrintJobsTest, ShortWriteIsNoSuccess) {

@@ -1,5 +1,5 @@
-// The shared temporary name and its file: where the name is, that it stays, and that creating
-// the file never opens what someone else put at the name.
+// The shared temporary name and its file: which directory the name is in, that it stays, and
+// that creating the file never opens what someone else put at the name.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "plotter/TempName.h"
@@ -19,19 +20,47 @@ namespace {
 namespace fs = std::filesystem;
 using namespace plotter;
 
-// TEMP names a directory of this test program's own before any test runs, so that the name
-// the first test fixes for the run lies there.
+// Sets an environment variable for its lifetime (removes it, for null) and puts back what was
+// there before.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    set(value);
+  }
+  ~ScopedVariable() { set(previous_ ? previous_->c_str() : nullptr); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  void set(const char* value) {
+#if defined(_WIN32)
+    _putenv_s(name_, value ? value : "");
+#else
+    if (value) {
+      setenv(name_, value, 1);
+    } else {
+      unsetenv(name_);
+    }
+#endif
+  }
+
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+// TEMP names a directory of this test program's own before any test runs, and TMP, which would
+// come first, names none, so that the name the first test fixes for the run lies there.
 class TempDirectory : public ::testing::Environment {
  public:
   void SetUp() override {
     fs::create_directories(directory_.path());
-#if defined(_WIN32)
-    _putenv_s("TEMP", directory_.string().c_str());
-#else
-    setenv("TEMP", directory_.string().c_str(), 1);
-#endif
+    temp_.emplace("TEMP", directory_.string().c_str());
+    tmp_.emplace("TMP", nullptr);
   }
   void TearDown() override {
+    tmp_.reset();
+    temp_.reset();
     std::error_code ignored;
     fs::remove_all(directory_.path(), ignored);
   }
@@ -39,6 +68,8 @@ class TempDirectory : public ::testing::Environment {
 
  private:
   static inline TempFile directory_{""};
+  std::optional<ScopedVariable> temp_;
+  std::optional<ScopedVariable> tmp_;
 };
 const ::testing::Environment* const kTempDirectory =
     ::testing::AddGlobalTestEnvironment(new TempDirectory);
@@ -84,6 +115,40 @@ TEST_F(TempNameTest, NameIsFixedOnceInTheTempDirectoryWithThePrefix) {
   EXPECT_EQ(file.find_first_not_of("0123456789", 6), std::string::npos) << file;
   ensureTempName();
   EXPECT_EQ(tempName(), first);
+}
+
+// TMP first, as the C library's unique-name service takes it, then TEMP; a variable whose
+// directory is not there is passed over.
+TEST(TempDirectoryTest, TmpComesBeforeTempWhenItsDirectoryIsThere) {
+  const fs::path base = TempDirectory::directory().path();
+  const fs::path tmp = base / "tmp";
+  const fs::path temp = base / "temp";
+  fs::create_directories(tmp);
+  fs::create_directories(temp);
+  const fs::path missing = base / "missing";
+  {
+    ScopedVariable tmpSet("TMP", tmp.string().c_str());
+    ScopedVariable tempSet("TEMP", temp.string().c_str());
+    EXPECT_EQ(tempDirectory(), tmp.string());
+  }
+  {
+    ScopedVariable tmpSet("TMP", missing.string().c_str());
+    ScopedVariable tempSet("TEMP", temp.string().c_str());
+    EXPECT_EQ(tempDirectory(), temp.string());
+  }
+  {
+    ScopedVariable tmpSet("TMP", "");
+    ScopedVariable tempSet("TEMP", temp.string().c_str());
+    EXPECT_EQ(tempDirectory(), temp.string());
+  }
+  {
+    ScopedVariable tmpSet("TMP", missing.string().c_str());
+    ScopedVariable tempSet("TEMP", missing.string().c_str());
+    const std::string fallback = tempDirectory();
+    EXPECT_NE(fallback, missing.string());
+    EXPECT_TRUE(fs::is_directory(fallback)) << fallback;
+  }
+  EXPECT_EQ(tempDirectory(), base.string()) << "the variables are as they were";
 }
 
 TEST_F(TempNameTest, FileThisRunCreatedIsReplacedAndRemoved) {

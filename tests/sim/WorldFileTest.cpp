@@ -53,6 +53,7 @@ status-word = 0x0012
 vanish-at-chunk = 3
 stale-replies = 2
 reply-delay = 250
+open-error = in-use
 )");
   ASSERT_EQ(world.plotters.size(), 1u);
   const sim::PlotterPlan& p = world.plotters[0];
@@ -78,6 +79,9 @@ reply-delay = 250
   EXPECT_EQ(p.misbehaviour.vanishAtChunk, size_t{3});
   EXPECT_EQ(p.misbehaviour.staleReplies, 2);
   EXPECT_EQ(p.misbehaviour.replyDelay, os::sim::Tick{250});
+  EXPECT_EQ(p.misbehaviour.openError, DWORD{ERROR_SHARING_VIOLATION});
+  EXPECT_EQ(parsed("[plotter A]\nopen-error = access-denied\n").plotters[0].misbehaviour.openError,
+            DWORD{ERROR_ACCESS_DENIED});
 }
 
 TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
@@ -100,6 +104,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
   EXPECT_EQ(a.state.replyEnding, "") << "a world's replies end as it writes them";
   EXPECT_EQ(a.powerOnAfter, os::sim::Tick{20000});
   EXPECT_FALSE(a.misbehaviour.switchedOff);
+  EXPECT_FALSE(a.misbehaviour.openError);
   EXPECT_EQ(a.identity.instanceSerial, "VK0000001");
 
   // A printer takes its USB identifiers from the row its model names, letter case aside.
@@ -221,6 +226,10 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
       {"[plotter X]\nstatus-word = 0x12\nconnection = printer\nmodel = VelkorClassic5199",
        "lab.world:2: status-word applies to driver plotters only"},
       {"[plotter X]\nonline = no", "lab.world:2: online applies to printer plotters only"},
+      {"[plotter X]\nopen-error = locked",
+       "lab.world:2: unknown open-error \"locked\" (access-denied or in-use)"},
+      {"[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\nopen-error = in-use",
+       "lab.world:4: open-error applies to driver plotters only"},
       {"[plotter X]\nmodel = VelkorClassic5199",
        "lab.world:2: model applies to printer plotters only"},
       {"[plotter X]\nconnection = printer", "lab.world:1: printer plotter X needs a model"},
