@@ -1,14 +1,5 @@
-# Cross build for 32-bit Windows with MinGW-w64 (Debian's i686 posix-thread compilers).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows, the programs as they ship; tests run under 32-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Tests of the Windows build run under Wine, through a wrapper that keeps Wine headless and quiet
-# in a prefix of the build directory's own.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${CMAKE_BINARY_DIR}/wine)
+set(VELKOR_MINGW_TRIPLE i686-w64-mingw32)
+set(VELKOR_WINEARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

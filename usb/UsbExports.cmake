@@ -1,8 +1,9 @@
 # Exporting the USB library from the programs.
 #
 # Every program that links the library exports its 34 functions under the names in
-# UsbExports.list, and no other USB name: on Windows in the .exe's export table (a .def file that
-# maps each plain name to its decorated stdcall symbol), elsewhere as dynamic symbols of the
+# UsbExports.list, and no other USB name: on Windows in the .exe's export table (a .def file that,
+# on 32-bit Windows, maps each plain name to its decorated stdcall symbol; 64-bit Windows has one
+# calling convention and decorates no name), elsewhere as dynamic symbols of the
 # executable (a --dynamic-list). The functions live in a static library, so each is also named to
 # the linker as wanted, which pulls it in although nothing in the program calls it.
 #
@@ -21,7 +22,11 @@ foreach(line IN LISTS usb_export_lines)
   if(NOT line MATCHES "^(USB[A-Za-z]+) ([0-9]+)$")
     message(FATAL_ERROR "UsbExports.list: cannot read '${line}'")
   endif()
-  string(APPEND usb_def "  ${CMAKE_MATCH_1} = ${CMAKE_MATCH_1}@${CMAKE_MATCH_2}\n")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    string(APPEND usb_def "  ${CMAKE_MATCH_1} = ${CMAKE_MATCH_1}@${CMAKE_MATCH_2}\n")
+  else()
+    string(APPEND usb_def "  ${CMAKE_MATCH_1}\n")
+  endif()
   string(APPEND usb_dynamic "  ${CMAKE_MATCH_1};\n")
   list(APPEND usb_wanted "LINKER:-u,${CMAKE_MATCH_1}")
 endforeach()

@@ -1,7 +1,7 @@
 // Ordinary paths on the simulated machine are the host's real files, reached through C stdio
 // so that the same code serves Linux and (under MinGW) Windows hosts. Offsets and sizes are
-// limited to what the host's long holds (2 GiB on 32-bit Windows), far above any file the system
-// handles.
+// limited to what the host's long holds (2 GiB on Windows, whose long has 32 bits in 64-bit
+// programs too), far above any file the system handles.
 #pragma once
 
 #include <cstdint>

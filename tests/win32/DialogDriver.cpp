@@ -51,11 +51,13 @@ BOOL CALLBACK findDialog(HWND window, LPARAM lParam) {
 
 }  // namespace
 
+// A modal dialog is shown only once its thread first finds no message waiting, after it has
+// answered messages already: until then a click on a button of it is lost.
 DialogDriver::DialogDriver(DWORD uiThread, const char* title) : uiThread_(uiThread) {
   for (int i = 0; i < kPolls && dialog_ == nullptr; ++i) {
     Search search{nullptr, nullptr, title};
     EnumThreadWindows(uiThread_, findDialog, reinterpret_cast<LPARAM>(&search));
-    dialog_ = search.found;
+    if (search.found != nullptr && IsWindowVisible(search.found)) dialog_ = search.found;
     if (dialog_ == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
   EXPECT_NE(dialog_, nullptr) << "no dialog \"" << title << "\" came up";

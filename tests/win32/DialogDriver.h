@@ -22,7 +22,7 @@ struct ModalBox {
 
 class DialogDriver {
  public:
-  // Waits for the dialog with this title on the thread given.
+  // Waits for the dialog with this title on the thread given to be shown.
   DialogDriver(DWORD uiThread, const char* title);
 
   HWND window() const { return dialog_; }
