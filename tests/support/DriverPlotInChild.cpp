@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "discovery/DiscoverPlotters.h"
 #include "discovery/PlotterRecord.h"
