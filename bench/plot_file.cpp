@@ -19,9 +19,12 @@
 #include "os/Platform.h"
 #include "plotter/PrintJobs.h"
 #include "sim/World.h"
+#include "tests/support/ProcessStatus.h"
 #include "tests/support/ScratchFile.h"
 
 namespace {
+
+using velkor::test::processStatusKiB;
 
 constexpr size_t kMiB = size_t{1} << 20;
 constexpr size_t kThroughputSize = 64 * kMiB;
@@ -77,16 +80,6 @@ void printFile(benchmark::State& state) {
 }
 BENCHMARK(printFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// A figure of /proc/self/status in KiB ("VmHWM", "VmRSS"); -1 where there is none.
-long statusKiB(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
-  }
-  return -1;
-}
-
 // Sets the peak back to what is resident now; false where the kernel does not offer it.
 bool resetPeak() {
   std::ofstream clear("/proc/self/clear_refs");
@@ -105,9 +98,9 @@ struct PeakGrowth {
 PeakGrowth measurePeakGrowth(size_t size) {
   const PlotFile file(size);
   const bool reset = resetPeak();
-  const long before = reset ? statusKiB("VmRSS") : statusKiB("VmHWM");
+  const long before = reset ? processStatusKiB("VmRSS") : processStatusKiB("VmHWM");
   const bool ok = printThroughQueue(file);
-  const long after = statusKiB("VmHWM");
+  const long after = processStatusKiB("VmHWM");
   return {size, before < 0 || after < 0 ? -1 : after - before, ok};
 }
 

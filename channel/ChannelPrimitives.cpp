@@ -90,9 +90,22 @@ bool readChannelStatus(const PipeSet& pipes, WORD& word) {
 bool writeChannelStream(const PipeSet& pipes, const void* data, DWORD total, DWORD chunk) {
   if (data == nullptr) return finish(ERROR_INVALID_PARAMETER);
   const BYTE* bytes = static_cast<const BYTE*>(data);
+  return writeChannelStream(
+      pipes,
+      [bytes](DWORD offset, DWORD, const BYTE*& block) {
+        block = bytes + offset;
+        return DWORD{0};
+      },
+      total, chunk);
+}
+
+bool writeChannelStream(const PipeSet& pipes, const StreamSource& source, DWORD total,
+                        DWORD chunk) {
   prompt::reportSent(0, total);
   return finish(inChunks(total, chunk, [&](DWORD offset, DWORD length) {
-    DWORD status = writeWhole(pipes.bulkOut, bytes + offset, length);
+    const BYTE* block = nullptr;
+    DWORD status = source(offset, length, block);
+    if (status == 0) status = writeWhole(pipes.bulkOut, block, length);
     if (status == 0) prompt::reportSent(offset + length, total);
     return status;
   }));

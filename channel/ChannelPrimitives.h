@@ -4,9 +4,15 @@
 // that has not ended after 30 s is cancelled and fails with USBERR_TIMEOUT.
 #pragma once
 
+#include <functional>
+
 #include "channel/PipeSet.h"
 
 namespace channel {
+
+// Where the bytes of a stream come from: points block at the stream's bytes from offset for
+// length bytes and returns 0, or returns why they cannot be had.
+using StreamSource = std::function<DWORD(DWORD offset, DWORD length, const BYTE*& block)>;
 
 // Sends the record as the host-to-device data stage of the channel's control request; waits.
 bool sendChannelRequest(const PipeSet& pipes, BYTE* record, DWORD length);
@@ -16,6 +22,9 @@ bool readChannelStatus(const PipeSet& pipes, WORD& word);
 // before; stops at the first failure (what was written stays written). Tells the transfer
 // progress listener 0 of total first, then the bytes written after each chunk.
 bool writeChannelStream(const PipeSet& pipes, const void* data, DWORD total, DWORD chunk);
+// The same with each chunk's bytes from the source, asked for just before the chunk is written;
+// a source that fails ends the stream with its reason as the status.
+bool writeChannelStream(const PipeSet& pipes, const StreamSource& source, DWORD total, DWORD chunk);
 // Reads total bytes from the bulk IN pipe in the same way. A read that brings fewer bytes than
 // it asked for fails with ERROR_INVALID_DATA, so no part of the buffer is left unfilled.
 bool readChannelStream(const PipeSet& pipes, void* buffer, DWORD total, DWORD chunk);

@@ -1,5 +1,7 @@
 #include "channel/FileTransfer.h"
 
+#include <algorithm>
+
 #include "channel/CommandTransfer.h"
 #include "channel/RequestRecord.h"
 #include "channel/TransferJob.h"
@@ -8,8 +10,9 @@
 namespace channel {
 namespace {
 
-// Opens the file and, unless it is empty, maps all of it read-only; size gets its length.
-// Returns 0 or the failing call's error.
+// Opens the file and, unless it is empty, maps it read-only and the window of its first chunk;
+// size gets its length. Returns 0 or the failing call's error. So a file that cannot be mapped
+// fails before anything is sent.
 DWORD mapFile(TransferJob& job, const char* path, DWORD& size) {
   job.file.reset(
       os::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -24,9 +27,7 @@ DWORD mapFile(TransferJob& job, const char* path, DWORD& size) {
   job.mapping.reset(
       os::CreateFileMappingA(job.file.get(), nullptr, PAGE_READONLY | SEC_COMMIT, 0, 0, nullptr));
   if (!job.mapping) return os::GetLastError();
-  job.view.reset(os::MapViewOfFile(job.mapping.get(), FILE_MAP_READ, 0, 0, 0));
-  if (!job.view) return os::GetLastError();
-  return 0;
+  return job.window.cover(job.mapping.get(), size, 0, std::min(size, job.channel->chunkSize));
 }
 
 // The name is looked at before the file is opened, so that a path without one, or with one

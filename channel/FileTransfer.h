@@ -14,8 +14,8 @@ std::string_view transferFileName(std::string_view path);
 
 // Sends the file at path under one device lock: the chunk-size announcement, then the file
 // request (code 02, or 08 with the firmware flag) and the file's bytes straight from a read-only
-// mapping. A path with no base name, or a name or file too long for the request, fails before
-// anything is sent.
+// mapping, one window of it at a time (channel/FileWindow.h). A path with no base name, or a
+// name or file too long for the request, fails before anything is sent.
 bool sendFileTransfer(TransferChannel* channel, const char* path, bool firmware);
 
 }  // namespace channel

@@ -33,14 +33,20 @@ DWORD readStatus(const PipeSet& pipes) {
   return word == 0 ? 0 : kDeviceStatusBase | word;
 }
 
-// File jobs: the file's bytes from the view, in chunks of the channel's chunk size.
+// File jobs: the file's bytes in chunks of the channel's chunk size, each from the window that
+// holds the whole chunk.
 bool sendFileData(TransferJob& job) {
-  DWORD total = requestFileSize(job);
+  const DWORD total = requestFileSize(job);
   if (total == 0) {
     prompt::reportSent(0, 0);  // nothing to stream; a listener still sees the file begin
     return true;
   }
-  return writeChannelStream(job.channel->pipes, job.view.get(), total, job.channel->chunkSize);
+  const StreamSource fromWindow = [&job, total](DWORD offset, DWORD length, const BYTE*& block) {
+    DWORD error = job.window.cover(job.mapping.get(), total, offset, length);
+    if (error == 0) block = job.window.at(offset);
+    return error;
+  };
+  return writeChannelStream(job.channel->pipes, fromWindow, total, job.channel->chunkSize);
 }
 
 // Query jobs: a 32-bit length, then that many bytes into the caller's buffer.

@@ -28,7 +28,8 @@ void destroyTransferJob(TransferJob* job) {
     (job->older ? job->older->newer : channel.oldestJob) = job->newer;
     --channel.jobCount;
   }
-  // The request record, and for a file job the view, the mapping and the file, go with it.
+  // The request record goes with it, and for a file job the window's view, the mapping and the
+  // file.
   delete job;
 }
 

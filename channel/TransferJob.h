@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "channel/FileWindow.h"
 #include "channel/TransferChannel.h"
 #include "os/Handles.h"
 
@@ -23,11 +24,12 @@ struct TransferJob {
   DWORD kind = 0;
   DWORD requestLength = 0;
   std::unique_ptr<BYTE[]> requestRecord;
-  // File jobs: the file, its read-only mapping and the view of all of it (none of the last two
-  // for an empty file). Declared in this order so that the view goes first, the file last.
+  // File jobs: the file, its read-only mapping and the window of it being sent (none of the
+  // last two for an empty file). Declared in this order so that the view goes first, the file
+  // last.
   os::UniqueHandle file;
   os::UniqueHandle mapping;
-  os::UniqueMappedView view;
+  FileWindow window;
   // Query jobs: the reply's length and the caller's buffer for it.
   DWORD replyLength = 0;
   char* replyBuffer = nullptr;

@@ -18,6 +18,10 @@ namespace sim {
 
 inline constexpr os::sim::Tick kPlotMillisecondsPer64KiB = 1000;
 inline constexpr os::sim::Tick kShortestPlot = 2000;
+// Of the plot data a file request or a RAW job brings, a plotter asked to keep received bytes
+// keeps this many from the start; of the rest only the count and the checksum, so that a plot
+// of gigabytes costs a test no memory.
+inline constexpr size_t kKeptPlotBytes = 65536;
 
 // One plot file: on the driver face the data of one file request, on the printing class a run
 // of RAW jobs with the same document name, one after the other.

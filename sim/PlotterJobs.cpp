@@ -155,9 +155,7 @@ void PlotterJobs::receive(ReceivedFile& file, const BYTE* data, DWORD length) {
   DWORD taken = std::min(length, file.size - file.received);
   strayBytes_ += length - taken;
   bool update = file.code == kFirmwareUpdateRequest;
-  if ((update && file.size <= kLargestUpdateStream) || (!update && keepBytes_)) {
-    file.bytes.insert(file.bytes.end(), data, data + taken);
-  }
+  file.bytes.insert(file.bytes.end(), data, data + bytesToKeep(file, taken));
   // Plot data is summed once, by the plotter's plots.
   if (update) {
     running_.add(data, taken);
@@ -166,6 +164,14 @@ void PlotterJobs::receive(ReceivedFile& file, const BYTE* data, DWORD length) {
     file.checksum = plotter_.plotDesk().add(file.name, data, taken, plotter_.now());
   }
   file.received += taken;
+}
+
+// Of the bytes just taken: all of an update stream the plotter can check, and of plot data,
+// when asked, those still within the kept start.
+size_t PlotterJobs::bytesToKeep(const ReceivedFile& file, DWORD taken) const {
+  if (file.code == kFirmwareUpdateRequest) return file.size <= kLargestUpdateStream ? taken : 0;
+  if (!keepBytes_) return 0;
+  return std::min<size_t>(taken, kKeptPlotBytes - std::min(kKeptPlotBytes, file.bytes.size()));
 }
 
 // Firmware checks the whole stream before it takes anything from it.

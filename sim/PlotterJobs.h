@@ -40,7 +40,8 @@ struct ReceivedFile {
   DWORD received = 0;
   std::vector<DWORD> chunks;  // the size of every write
   uint32_t checksum = 0;      // WordChecksum of the bytes received
-  std::vector<BYTE> bytes;    // kept for update streams, and for plot data when asked
+  // An update stream whole; of plot data, when asked, the first kKeptPlotBytes (sim/Plots.h).
+  std::vector<BYTE> bytes;
   bool complete() const { return received == size; }
 };
 
@@ -75,6 +76,7 @@ class PlotterJobs {
   bool startFile(const BYTE* record, DWORD length);
   os::sim::IoOutcome takeChunk(ReceivedFile& file, const BYTE* data, DWORD length);
   void receive(ReceivedFile& file, const BYTE* data, DWORD length);
+  size_t bytesToKeep(const ReceivedFile& file, DWORD taken) const;
   void finishFile(ReceivedFile& file);
   void command(const std::string& text);
 

@@ -1,5 +1,6 @@
 #include "sim/VirtualPlotter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -101,7 +102,10 @@ void VirtualPlotter::receive(const os::sim::PrintJob& job, std::span<const BYTE>
   checksum.add(data.data(), data.size());
   ReceivedPrintJob& record = printJobs_.emplace_back(
       ReceivedPrintJob{job.queue, job.document, data.size(), checksum.value(), {}});
-  if (keepBytes_) record.bytes.assign(data.begin(), data.end());
+  if (keepBytes_) {
+    std::span<const BYTE> kept = data.first(std::min(data.size(), kKeptPlotBytes));
+    record.bytes.assign(kept.begin(), kept.end());
+  }
   if (printFace_) printFace_->printJob(job.document, data);
 }
 

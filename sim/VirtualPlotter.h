@@ -114,7 +114,7 @@ struct ReceivedPrintJob {
   std::string document;
   uint64_t size = 0;
   uint32_t checksum = 0;    // WordChecksum of its bytes
-  std::vector<BYTE> bytes;  // only when the plotter keeps received bytes
+  std::vector<BYTE> bytes;  // when the plotter keeps received bytes, the first kKeptPlotBytes
 };
 
 // Ways to misbehave, all off by default.
@@ -187,8 +187,8 @@ class VirtualPlotter {
   // True after the printing-class face took ESC ".DL" (as a command or as a RAW job), until it
   // has received (or refused) an update stream, or the plotter goes away.
   bool downloadState() const;
-  // Set before a transfer to keep every received plot byte, in jobs().files() and printJobs()
-  // (otherwise only counts and checksums).
+  // Set before a transfer to keep the first kKeptPlotBytes of every plot file and RAW job
+  // received, in jobs().files() and printJobs() (otherwise only counts and checksums).
   void keepReceivedBytes(bool keep);
 
   // --- What it took, on either face ------------------------------------------------------------

@@ -13,6 +13,7 @@ const char* callName(Call call) {
     case Call::WriteFile: return "WriteFile";
     case Call::DeviceIoControl: return "DeviceIoControl";
     case Call::CreateFileMapping: return "CreateFileMappingA";
+    case Call::MapViewOfFile: return "MapViewOfFile";
     case Call::SetupDiGetClassDevs: return "SetupDiGetClassDevsA";
     case Call::RegOpenKey: return "RegOpenKeyExA";
     case Call::RegQueryValue: return "RegQueryValueExA";

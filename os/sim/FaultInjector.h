@@ -25,6 +25,7 @@ enum class Call {
   WriteFile,
   DeviceIoControl,
   CreateFileMapping,
+  MapViewOfFile,
   SetupDiGetClassDevs,
   RegOpenKey,
   RegQueryValue,

@@ -16,6 +16,18 @@ class FileMapping : public KernelObject {
   uint64_t size;
 };
 
+// Why the view asked for cannot be mapped; ERROR_SUCCESS when it can.
+DWORD viewError(const FileMapping& mapping, FaultInjector& faults, DWORD access, uint64_t offset,
+                SIZE_T bytes) {
+  if (std::optional<Fault> fault = faults.check(Call::MapViewOfFile, mapping.file->path())) {
+    return fault->error;
+  }
+  if (access & ~static_cast<DWORD>(FILE_MAP_READ)) return ERROR_ACCESS_DENIED;
+  if (offset % kAllocationGranularity != 0) return ERROR_MAPPED_ALIGNMENT;
+  if (offset >= mapping.size || bytes > mapping.size - offset) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 HANDLE FileMappings::createMapping(HANDLE fileHandle, DWORD protect, uint64_t maximumSize) {
@@ -45,16 +57,8 @@ HANDLE FileMappings::createMapping(HANDLE fileHandle, DWORD protect, uint64_t ma
 
 LPVOID FileMappings::mapView(HANDLE mappingHandle, DWORD access, uint64_t offset, SIZE_T bytes) {
   std::shared_ptr<FileMapping> mapping = handles_.find<FileMapping>(mappingHandle);
-  DWORD error = ERROR_SUCCESS;
-  if (!mapping) {
-    error = ERROR_INVALID_HANDLE;
-  } else if (access & ~static_cast<DWORD>(FILE_MAP_READ)) {
-    error = ERROR_ACCESS_DENIED;
-  } else if (offset % kAllocationGranularity != 0) {
-    error = ERROR_MAPPED_ALIGNMENT;
-  } else if (offset >= mapping->size || bytes > mapping->size - offset) {
-    error = ERROR_ACCESS_DENIED;
-  }
+  DWORD error =
+      mapping ? viewError(*mapping, faults_, access, offset, bytes) : ERROR_INVALID_HANDLE;
   std::unique_ptr<HostView> view;
   if (!error) {
     size_t length = bytes ? bytes : static_cast<size_t>(mapping->size - offset);

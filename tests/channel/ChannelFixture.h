@@ -38,6 +38,19 @@ class ChannelTest : public VendorDriverTest {
   std::unique_ptr<channel::TransferChannel> channel_;
 };
 
+// A channel open on one plotter, whose driver log starts empty.
+class JobTest : public ChannelTest {
+ protected:
+  void SetUp() override {
+    ChannelTest::SetUp();
+    plotter_ = &plugIn();
+    channel = openChannel();
+    plotter_->clearDriverLog();
+  }
+  channel::TransferChannel* channel = nullptr;
+  sim::VirtualPlotter* plotter_ = nullptr;
+};
+
 // A plotter whose interfaces are the ones given, the plotter interface not among them unless
 // listed.
 inline sim::PlotterIdentity withInterfaces(std::vector<sim::InterfaceSetup> interfaces) {

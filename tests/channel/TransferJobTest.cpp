@@ -17,18 +17,6 @@ namespace {
 
 using namespace channel;
 
-class JobTest : public ChannelTest {
- protected:
-  void SetUp() override {
-    ChannelTest::SetUp();
-    plotter_ = &plugIn();
-    channel = openChannel();
-    plotter_->clearDriverLog();
-  }
-  TransferChannel* channel = nullptr;
-  sim::VirtualPlotter* plotter_ = nullptr;
-};
-
 TEST_F(JobTest, QueryWithoutTextFailsWithoutTouchingTheCallersRecord) {
   char buffer[kMaxReplyLength] = "untouched";
   QueryReply reply{9, buffer};

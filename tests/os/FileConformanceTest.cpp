@@ -176,5 +176,29 @@ TEST_P(FileConformance, ViewsStartAtTheAllocationGranularity) {
   EXPECT_EQ(static_cast<const char*>(tail.get())[70000 - 65536 - 1], 'a');
 }
 
+// A file sent a window at a time: each view shows its own part of the file, as long as asked,
+// several at once or one after the other; none reaches past the mapping's end.
+TEST_P(FileConformance, ViewsOfAPartShowThatPartOfTheFile) {
+  std::string path = scratchPath("windows.bin");
+  std::string content(300000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 65536);
+  writeFile(path, content);
+  os::UniqueHandle file(openFile(path, GENERIC_READ, OPEN_EXISTING));
+  os::UniqueHandle mapping(
+      os::CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  ASSERT_NE(mapping.get(), nullptr);
+  os::UniqueMappedView first(os::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 65536, 70000));
+  os::UniqueMappedView last(os::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 262144, 37856));
+  ASSERT_TRUE(first && last) << lastError();
+  EXPECT_EQ(std::memcmp(first.get(), content.data() + 65536, 70000), 0);
+  EXPECT_EQ(std::memcmp(last.get(), content.data() + 262144, 37856), 0);
+  first.reset();
+  first.reset(os::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 131072, 131072));
+  ASSERT_TRUE(first) << lastError();
+  EXPECT_EQ(std::memcmp(first.get(), content.data() + 131072, 131072), 0);
+  EXPECT_EQ(os::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 262144, 37857), nullptr);
+  EXPECT_EQ(os::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 327680, 1), nullptr);
+}
+
 }  // namespace
 }  // namespace conformance

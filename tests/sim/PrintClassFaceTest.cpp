@@ -290,6 +290,18 @@ TEST_F(PrintClassJobTest, RawJobsOnItsPortReachItWhilePresent) {
   EXPECT_EQ(machine.printJobs().size(), 2u);
 }
 
+TEST_F(PrintClassJobTest, OfABigJobTheStartIsKeptAndTheRestCounted) {
+  plotter.servePort("USB001");
+  plotter.keepReceivedBytes(true);
+  const std::vector<BYTE> data = varied(sim::kKeptPlotBytes + 4097);
+  print("Velkor LX-200", std::string(data.begin(), data.end()));
+  ASSERT_EQ(plotter.printJobs().size(), 1u);
+  const sim::ReceivedPrintJob& job = plotter.printJobs()[0];
+  EXPECT_EQ(job.bytes, std::vector<BYTE>(data.begin(), data.begin() + sim::kKeptPlotBytes));
+  EXPECT_EQ(job.size, data.size());
+  EXPECT_EQ(job.checksum, checksumOf(data));
+}
+
 TEST_F(PrintClassJobTest, AJobAfterThePlotterIsGoneReachesNobody) {
   {
     sim::PlotterIdentity other = printerIdentity();

@@ -99,6 +99,21 @@ TEST_F(VirtualPlotterTest, RecordsPlotDataAsItArrives) {
   EXPECT_EQ(plotter.jobs().commands(), std::vector<std::string>{"K"});
 }
 
+// Asked to keep plot bytes, it keeps the start of a plot and of the rest only what a test of a
+// plot of gigabytes can afford: the count and the checksum.
+TEST_F(VirtualPlotterTest, KeepsTheStartOfABigPlotAndCountsTheRest) {
+  plotter.keepReceivedBytes(true);
+  Bytes data = varied(sim::kKeptPlotBytes * 3 + 1);
+  EXPECT_EQ(request(fileRecord(0x02, DWORD(data.size()), "big.plt")), 0);
+  EXPECT_EQ(write(data, 0, 1000), 0u);
+  EXPECT_EQ(write(data, 1000, sim::kKeptPlotBytes), 0u);  // across the end of the kept start
+  EXPECT_EQ(write(data, sim::kKeptPlotBytes + 1000, data.size() - sim::kKeptPlotBytes - 1000), 0u);
+  const sim::ReceivedFile& file = plotter.jobs().files().at(0);
+  EXPECT_TRUE(file.complete());
+  EXPECT_EQ(file.bytes, Bytes(data.begin(), data.begin() + sim::kKeptPlotBytes));
+  EXPECT_EQ(file.checksum, checksumOf(data));
+}
+
 TEST_F(VirtualPlotterTest, DrawsAPlotFileUntilTheLinkAbortEndsIt) {
   Bytes data = varied(0x30001);  // 3 s of drawing, an odd byte at the end
   EXPECT_EQ(request(fileRecord(0x02, DWORD(data.size()), "demo.plt")), 0);

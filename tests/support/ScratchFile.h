@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/WordChecksum.h"
 #include "tests/support/SampleFirmware.h"
 
 namespace velkor::test {
@@ -21,6 +22,14 @@ inline std::vector<uint8_t> scratchBytes(size_t size) {
   std::vector<uint8_t> bytes(size);
   for (size_t i = 0; i < size; ++i) bytes[i] = scratchByte(i);
   return bytes;
+}
+
+// The checksum a virtual plotter keeps of a scratch file of that size.
+inline uint32_t scratchChecksum(size_t size) {
+  const std::vector<uint8_t> bytes = scratchBytes(size);
+  sim::WordChecksum sum;
+  sum.add(bytes.data(), bytes.size());
+  return sum.value();
 }
 
 class ScratchFile {

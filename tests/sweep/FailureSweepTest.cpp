@@ -44,8 +44,9 @@ constexpr int kPrinterPlotter = 3;
 constexpr int kQuestionsAnswered = 8;
 // What the update says when its send failed.
 constexpr const char* kSendFailed = "Error sending update to plotter. Connection OK?";
-// The plot file: 20 bulk chunks on the vendor driver, 3 print jobs of 1 MiB on a queue.
-constexpr std::size_t kPlotBytes = 2500 * 1024;
+// The plot file: 36 bulk chunks from two windows of the file on the vendor driver, 5 print jobs
+// of up to 1 MiB on a queue.
+constexpr std::size_t kPlotBytes = 4500 * 1024;
 
 bool onDevice(const CheckedCall& call) { return os::sim::containsIgnoringCase(call.path, "usb#"); }
 

@@ -1,0 +1,47 @@
+# Checks that a 32-bit Windows executable is large-address-aware: its COFF header has
+# IMAGE_FILE_LARGE_ADDRESS_AWARE (0x0020) among its characteristics, so that on 64-bit Windows
+# the program has 4 GiB of address space instead of 2 GiB.
+#   cmake -DEXECUTABLE=file.exe -P CheckLargeAddressAware.cmake
+
+# A little-endian number of the file, of length bytes at offset.
+function(read_le offset length out)
+  file(READ ${EXECUTABLE} hex OFFSET ${offset} LIMIT ${length} HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR wanted "${length} * 2")
+  if(NOT digits EQUAL wanted)
+    message(FATAL_ERROR "${EXECUTABLE}: too short for a PE header")
+  endif()
+  set(value "")
+  math(EXPR last "${length} - 1")
+  foreach(byte RANGE 0 ${last})
+    math(EXPR at "${byte} * 2")
+    string(SUBSTRING "${hex}" ${at} 2 pair)
+    string(PREPEND value "${pair}")
+  endforeach()
+  math(EXPR value "0x${value}")
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+read_le(0 2 dos_magic)
+if(NOT dos_magic EQUAL 0x5A4D)
+  message(FATAL_ERROR "${EXECUTABLE}: no MZ header")
+endif()
+read_le(60 4 pe_offset)  # e_lfanew
+read_le(${pe_offset} 4 signature)
+if(NOT signature EQUAL 0x4550)
+  message(FATAL_ERROR "${EXECUTABLE}: no PE signature at ${pe_offset}")
+endif()
+math(EXPR machine_offset "${pe_offset} + 4")
+math(EXPR characteristics_offset "${pe_offset} + 22")
+read_le(${machine_offset} 2 machine)
+read_le(${characteristics_offset} 2 characteristics)
+if(NOT machine EQUAL 0x14C)
+  math(EXPR shown "${machine}" OUTPUT_FORMAT HEXADECIMAL)
+  message(FATAL_ERROR "${EXECUTABLE}: machine ${shown}, not a 32-bit x86 program")
+endif()
+math(EXPR aware "${characteristics} & 0x20")
+if(NOT aware)
+  math(EXPR shown "${characteristics}" OUTPUT_FORMAT HEXADECIMAL)
+  message(FATAL_ERROR "${EXECUTABLE} is not large-address-aware (characteristics ${shown})")
+endif()
+message(STATUS "${EXECUTABLE}: large-address-aware")
