@@ -69,11 +69,7 @@ StatusProgress::StatusProgress(std::string sending, std::function<void(const std
 StatusProgress::~StatusProgress() { prompt::installProgress(previous_); }
 
 void StatusProgress::step(prompt::Step step, int number, int count) {
-  if (step == prompt::Step::Sending) {
-    show_(sending_ + " ...");
-  } else {
-    show_(stepText(step, number, count));
-  }
+  show_(step == prompt::Step::Sending ? sending_ + " ..." : stepText(step, number, count));
   shown_ = std::chrono::steady_clock::now();
 }
 

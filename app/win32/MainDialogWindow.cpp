@@ -8,7 +8,6 @@
 #include "app/win32/MessageBoxPrompter.h"
 #include "app/win32/Win32DialogView.h"
 #include "discovery/Edition.h"
-#include "plotter/PlotterLink.h"
 
 namespace app {
 namespace {
@@ -102,8 +101,7 @@ BOOL onCommand(HWND window, DialogSession& session, WPARAM wParam) {
     if (session.live.busy()) {
       session.live.requestClose();
     } else {
-      plotter::closePlotterLink();
-      EndDialog(window, IDCANCEL);
+      closeDialog(window, session);
     }
     return TRUE;
   }
