@@ -1,7 +1,7 @@
 #include "os/sim/HostFile.h"
 
 #include <cerrno>
-#include <climits>
+#include <cstdint>
 #include <filesystem>
 
 namespace os::sim {
@@ -47,6 +47,23 @@ DWORD checkDisposition(DWORD disposition, bool exists, const std::string& path) 
   }
 }
 
+// The host's stdio offsets of 64 bits: a long has 32 on Windows, in 64-bit programs too.
+bool seekHost(std::FILE* stream, int64_t offset, int origin) {
+#if defined(_WIN32)
+  return _fseeki64(stream, offset, origin) == 0;
+#else
+  return fseeko(stream, static_cast<off_t>(offset), origin) == 0;
+#endif
+}
+
+int64_t tellHost(std::FILE* stream) {
+#if defined(_WIN32)
+  return _ftelli64(stream);
+#else
+  return ftello(stream);
+#endif
+}
+
 }  // namespace
 
 OpenResult HostFile::open(const std::string& path, DWORD access, DWORD disposition,
@@ -87,9 +104,8 @@ IoCompletion HostFile::submit(const IoRequest& request, const OVERLAPPED* overla
   return IoCompletion::now({ERROR_INVALID_FUNCTION, 0});
 }
 
-// Offsets beyond the host's long cannot be reached through stdio.
 bool HostFile::seek(uint64_t offset) {
-  return offset <= LONG_MAX && std::fseek(stream_, static_cast<long>(offset), SEEK_SET) == 0;
+  return offset <= uint64_t{INT64_MAX} && seekHost(stream_, static_cast<int64_t>(offset), SEEK_SET);
 }
 
 // A read at or past the end gives 0 bytes; with an OVERLAPPED, Windows reports that as
@@ -122,7 +138,7 @@ IoOutcome HostFile::write(const BYTE* buffer, DWORD length, uint64_t offset) {
 
 std::optional<uint64_t> HostFile::size(DWORD* error) {
   std::fflush(stream_);
-  long end = std::fseek(stream_, 0, SEEK_END) == 0 ? std::ftell(stream_) : -1;
+  const int64_t end = seekHost(stream_, 0, SEEK_END) ? tellHost(stream_) : -1;
   if (end < 0) {
     *error = ERROR_GEN_FAILURE;
     return std::nullopt;

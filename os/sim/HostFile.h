@@ -1,7 +1,6 @@
 // Ordinary paths on the simulated machine are the host's real files, reached through C stdio
-// so that the same code serves Linux and (under MinGW) Windows hosts. Offsets and sizes are
-// limited to what the host's long holds (2 GiB on Windows, whose long has 32 bits in 64-bit
-// programs too), far above any file the system handles.
+// so that the same code serves Linux and (under MinGW) Windows hosts, with 64-bit offsets on
+// both.
 #pragma once
 
 #include <cstdint>
