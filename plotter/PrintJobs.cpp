@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "os/Handles.h"
+#include "os/HostPath.h"
 #include "os/UniqueFile.h"
 #include "prompt/Progress.h"
 
@@ -38,7 +39,7 @@ bool printDocument(HANDLE printer, const void* data, uint32_t count, const char*
 // The file's length for progress reports; 0 when it cannot be told.
 uint64_t fileLength(const char* path) {
   std::error_code error;
-  const uintmax_t length = std::filesystem::file_size(path, error);
+  const uintmax_t length = std::filesystem::file_size(os::hostPath(path), error);
   return error ? 0 : length;
 }
 

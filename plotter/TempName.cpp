@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "os/ExclusiveFile.h"
+#include "os/HostPath.h"
 
 namespace plotter {
 namespace {
@@ -33,7 +34,7 @@ SharedTempFile& shared() {
 std::optional<std::string> directoryNamedBy(const char* variable) {
   const char* value = std::getenv(variable);
   std::error_code error;
-  if (value == nullptr || *value == '\0' || !std::filesystem::is_directory(value, error)) {
+  if (value == nullptr || *value == '\0' || !std::filesystem::is_directory(os::hostPath(value), error)) {
     return std::nullopt;
   }
   return value;
@@ -50,7 +51,7 @@ std::string inDirectory(const std::string& directory, const std::string& name) {
 // Nothing at all is at path, not even a link whose target is missing.
 bool nothingAt(const std::string& path) {
   std::error_code error;
-  return std::filesystem::symlink_status(path, error).type() ==
+  return std::filesystem::symlink_status(os::hostPath(path), error).type() ==
          std::filesystem::file_type::not_found;
 }
 
@@ -80,7 +81,7 @@ std::string tempDirectory() {
   }
   std::error_code error;
   std::filesystem::path system = std::filesystem::temp_directory_path(error);
-  return error ? std::string(".") : system.string();
+  return error ? std::string(".") : os::systemText(system);
 }
 
 void ensureTempName() {

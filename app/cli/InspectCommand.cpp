@@ -18,6 +18,7 @@
 #include "firmware/IdentityCode.h"
 #include "firmware/TransferLine.h"
 #include "firmware/UniqueFile.h"
+#include "os/HostPath.h"
 
 namespace cli {
 namespace {
@@ -81,7 +82,7 @@ std::string reason(const std::string& path, int error) {
 
 bool overwritesInput(const std::string& path, const std::string& outPath) {
   std::error_code ignored;
-  return std::filesystem::equivalent(path, outPath, ignored);
+  return std::filesystem::equivalent(os::hostPath(path), os::hostPath(outPath), ignored);
 }
 
 // What the conversion came to: the exit code, and the error text when it failed.

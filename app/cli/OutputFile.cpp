@@ -7,6 +7,7 @@
 
 #include "app/cli/HostSystem.h"
 #include "os/ExclusiveFile.h"
+#include "os/HostPath.h"
 
 namespace cli {
 namespace {
@@ -18,16 +19,16 @@ constexpr int kNameAttempts = 16;
 // A device, pipe or socket, which is written where it is.
 bool isSpecialFile(const std::string& path) {
   std::error_code ignored;
-  const fs::file_status status = fs::status(path, ignored);
+  const fs::file_status status = fs::status(os::hostPath(path), ignored);
   return fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
 }
 
 // The file that writing to path changes: through a symbolic link, the one it leads to.
 std::string targetOf(const std::string& path) {
   std::error_code error;
-  if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
-  const fs::path target = fs::canonical(path, error);
-  return error ? path : target.string();
+  if (!fs::is_symlink(fs::symlink_status(os::hostPath(path), error))) return path;
+  const fs::path target = fs::canonical(os::hostPath(path), error);
+  return error ? path : os::systemText(target);
 }
 
 // An existing file must be one this run may write, as it would be if written in place: a
@@ -67,8 +68,10 @@ void OutputFile::openBeside() {
       staging_ = name;
       // The file it replaces keeps its permissions.
       std::error_code ignored;
-      const fs::file_status existing = fs::status(target_, ignored);
-      if (fs::exists(existing)) fs::permissions(staging_, existing.permissions(), ignored);
+      const fs::file_status existing = fs::status(os::hostPath(target_), ignored);
+      if (fs::exists(existing)) {
+        fs::permissions(os::hostPath(staging_), existing.permissions(), ignored);
+      }
       return;
     }
     if (errno != EEXIST) break;

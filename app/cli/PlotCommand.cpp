@@ -15,6 +15,7 @@
 #include "app/cli/Report.h"
 #include "discovery/PlotterRecord.h"
 #include "firmware/UniqueFile.h"
+#include "os/HostPath.h"
 #include "plotter/PlotFile.h"
 #include "plotter/PlotterLink.h"
 #include "plotter/PrintJobs.h"
@@ -65,7 +66,7 @@ std::string plotFailure(int16_t connection, int result, const std::string& queue
 // request carries a 32-bit size.
 std::optional<std::string> sizeRefusal(const std::string& path) {
   std::error_code unknown;
-  const uintmax_t size = std::filesystem::file_size(path, unknown);
+  const uintmax_t size = std::filesystem::file_size(os::hostPath(path), unknown);
   if (unknown) return std::nullopt;  // the send says what is wrong with it
   if (size == 0) return utf8FromSystem(path) + " is empty: there is nothing to plot";
   if (size > kLargestDriverFile &&

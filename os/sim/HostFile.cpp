@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include "os/HostPath.h"
 
 namespace os::sim {
 namespace {
@@ -10,7 +11,7 @@ namespace fs = std::filesystem;
 
 bool parentExists(const std::string& path) {
   std::error_code ignored;
-  fs::path parent = fs::path(path).parent_path();
+  fs::path parent = hostPath(path).parent_path();
   return parent.empty() || fs::is_directory(parent, ignored);
 }
 
@@ -70,7 +71,7 @@ OpenResult HostFile::open(const std::string& path, DWORD access, DWORD dispositi
                                 bool overlapped) {
   if (path.empty()) return {nullptr, ERROR_PATH_NOT_FOUND};
   std::error_code ignored;
-  fs::file_status status = fs::status(path, ignored);
+  fs::file_status status = fs::status(hostPath(path), ignored);
   if (fs::is_directory(status)) return {nullptr, ERROR_ACCESS_DENIED};
   bool exists = fs::exists(status);
   if (DWORD refused = checkDisposition(disposition, exists, path)) return {nullptr, refused};
@@ -148,7 +149,7 @@ std::optional<uint64_t> HostFile::size(DWORD* error) {
 
 DWORD deleteHostFile(const std::string& path) {
   std::error_code ignored;
-  fs::file_status status = fs::symlink_status(path, ignored);
+  fs::file_status status = fs::symlink_status(hostPath(path), ignored);
   if (!fs::exists(status)) return missingError(path);
   if (fs::is_directory(status)) return ERROR_ACCESS_DENIED;
   return std::remove(path.c_str()) == 0 ? ERROR_SUCCESS : errorFromErrno(errno, path);
