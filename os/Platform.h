@@ -90,6 +90,9 @@ class Platform {
   // With data null: the size in *dataSize. With too small a buffer: ERROR_MORE_DATA and the size.
   virtual LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
                                    LPBYTE data, LPDWORD dataSize) = 0;
+  // The longest subkey and value names in UTF-16 units, without the terminator, even here:
+  // the same names through the ANSI calls (UTF-8 in this system's processes) may take up to
+  // three bytes per unit.
   virtual LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classNameSize,
                                    LPDWORD reserved, LPDWORD subKeys, LPDWORD maxSubKeyLength,
                                    LPDWORD maxClassLength, LPDWORD values,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "os/Utf8.h"
+
 namespace os::sim {
 namespace {
 
@@ -78,12 +80,14 @@ LSTATUS Registry::queryInfoKey(HKEY keyHandle, LPSTR className, LPDWORD classNam
                                PFILETIME lastWriteTime) {
   const RegistryKey* key = resolve(keyHandle);
   if (!key) return ERROR_INVALID_HANDLE;
+  // Name lengths count UTF-16 units, as Windows counts them for the ANSI call too: a name in
+  // UTF-8 may take up to three times as many bytes.
   size_t longestSubkey = 0, longestName = 0, longestData = 0;
   for (const auto& subkey : key->subkeys()) {
-    longestSubkey = std::max(longestSubkey, subkey->name().size());
+    longestSubkey = std::max(longestSubkey, os::utf16Length(subkey->name()));
   }
   for (const RegistryValue& value : key->values()) {
-    longestName = std::max(longestName, value.name.size());
+    longestName = std::max(longestName, os::utf16Length(value.name));
     longestData = std::max(longestData, value.data.size());
   }
   put(subKeys, key->subkeys().size());

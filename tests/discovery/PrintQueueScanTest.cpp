@@ -79,6 +79,14 @@ TEST_F(PrintQueueScanTest, ListsKnownModelsOnEveryPortAndSkipsOtherQueues) {
   EXPECT_EQ(notes_.queuesOfKnownModel, 3);
 }
 
+// Its name is longer in UTF-8 than in the UTF-16 units the registry counts it in.
+TEST_F(PrintQueueScanTest, AQueueNamedInAnyLanguageIsListedByItsName) {
+  const std::string name = "\u03a9\u03bc\u03ad\u03b3\u03b1 \u6e2c\u8a66 \u0141\u00f3d\u017a";
+  discover(std::string(kKnownPlotter) + "[queue " + name + "]\nplotter = P1\nport = USB001\n");
+  ASSERT_EQ(count_, 1);
+  EXPECT_EQ(std::string(entry(0).name), name);
+}
+
 TEST_F(PrintQueueScanTest, AsksThePlotterWhatTheRowLeavesOpen) {
   discover(std::string(kAskingPlotter) + "firmware = 1.14aKR A4\n" +
            "[queue Engraver]\nplotter = P2\nport = USB001\n");

@@ -146,6 +146,33 @@ TEST_P(RegistryConformance, SubkeysAreCountedAndEnumeratedByName) {
             ERROR_MORE_DATA);
 }
 
+// The programs' code page is UTF-8, in which a name takes more bytes than the UTF-16 units the
+// longest-name length counts: a buffer of that length is too short for it.
+TEST_P(RegistryConformance, ANameBeyondTheOldCodePagesComesInUtf8) {
+  ASSERT_TRUE(env().loadRegistry("Windows Registry Editor Version 5.00\n\n"
+                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VelkorTest\\Queues\\"
+                                 "\u03a9\u03bc\u03ad\u03b3\u03b1 \u6e2c\u8a66 \u0141\u00f3d\u017a]\n"));
+  const std::string expected = "\u03a9\u03bc\u03ad\u03b3\u03b1 \u6e2c\u8a66 \u0141\u00f3d\u017a";
+  Registry queues("SOFTWARE\\VelkorTest\\Queues");
+  ASSERT_EQ(queues.status, ERROR_SUCCESS);
+  DWORD count = 0, longest = 0;
+  ASSERT_EQ(os::RegQueryInfoKeyA(queues.get(), nullptr, nullptr, nullptr, &count, &longest,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(count, 1u);
+  EXPECT_EQ(longest, 13u);
+  EXPECT_EQ(expected.size(), 25u);
+  char name[64];
+  DWORD size = longest + 1;
+  EXPECT_EQ(os::RegEnumKeyExA(queues.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_MORE_DATA);
+  size = sizeof name;
+  ASSERT_EQ(os::RegEnumKeyExA(queues.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::string(name), expected);
+  EXPECT_EQ(size, expected.size());
+}
+
 TEST_P(RegistryConformance, AClosedKeyIsRefused) {
   ASSERT_TRUE(env().loadRegistry(kRegText));
   HKEY key = nullptr;
