@@ -5,12 +5,14 @@
 #include <algorithm>
 
 #include "app/dialogs/ControlIds.h"
+#include "os/Utf8.h"
 
 namespace app {
 namespace {
 
-// The file-open dialog's buffer: room for a long path (and, had it several, a list of names).
-constexpr std::size_t kFileBufferChars = 16000;
+// The file-open dialog's buffer, in bytes: the longest path Windows takes (32,767 UTF-16 units)
+// as UTF-8, the process's code page, at up to three bytes a unit.
+constexpr std::size_t kFileBufferBytes = 32767 * os::kUtf8BytesPerUtf16Unit + 1;
 
 // "name\0pattern\0...\0\0", as the file-open dialog reads its filters.
 std::string filterList(std::span<const FileFilter> filters) {
@@ -77,7 +79,7 @@ void Win32DialogView::appendAboutItem(std::string_view text) {
 // The dialog is the file dialog's owner, so that nothing else of it can be pressed meanwhile.
 std::optional<std::string> Win32DialogView::chooseFile(std::span<const FileFilter> filters) {
   const std::string filter = filterList(filters);
-  std::string file(kFileBufferChars, '\0');
+  std::string file(kFileBufferBytes, '\0');
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = dialog_;
