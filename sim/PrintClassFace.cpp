@@ -45,11 +45,16 @@ class ReadNote {
   bool logged_ = false;
 };
 
+// Every input byte of a request, as the log keeps them.
+std::string inputBytes(const IoRequest& request) {
+  if (!request.input) return {};
+  return std::string(reinterpret_cast<const char*>(request.input), request.inputLength);
+}
+
 // A request's bytes up to the first zero byte, as the vendor requests carry their letters.
 std::string letters(const IoRequest& request) {
-  if (!request.input) return {};
-  const char* text = reinterpret_cast<const char*>(request.input);
-  return std::string(text, std::find(text, text + request.inputLength, '\0'));
+  std::string bytes = inputBytes(request);
+  return bytes.substr(0, bytes.find('\0'));
 }
 
 // The query text of a command's letters: the fixtures query is "4;" in full.
@@ -209,7 +214,7 @@ IoCompletion PrintClassFace::lptStatus(const IoRequest& request) {
 
 IoCompletion PrintClassFace::vendorGet(const IoRequest& request) {
   std::string query = letters(request);
-  plotter_->printerLog().add({Kind::VendorGet, 0, query});
+  plotter_->printerLog().add({Kind::VendorGet, 0, inputBytes(request)});
   const Misbehaviour& m = plotter_->misbehaviour;
   if (m.switchedOff || m.silent) return IoCompletion::now(kNotAnswered);
   if (!request.output && request.outputLength > 0) return IoCompletion::now(kInvalid);
@@ -223,7 +228,7 @@ IoCompletion PrintClassFace::vendorGet(const IoRequest& request) {
 
 IoCompletion PrintClassFace::vendorSet(const IoRequest& request) {
   std::string bytes = letters(request);
-  plotter_->printerLog().add({Kind::VendorSet, 0, bytes});
+  plotter_->printerLog().add({Kind::VendorSet, 0, inputBytes(request)});
   const Misbehaviour& m = plotter_->misbehaviour;
   if (m.switchedOff || m.silent) return IoCompletion::now(kNotAnswered);
   if (bytes == "K") reset();

@@ -20,6 +20,9 @@ std::string shown(const std::string& bytes) {
   return text;
 }
 
+// A vendor request's letters: its input bytes up to the first zero byte.
+std::string letters(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
+
 std::string token(const PrinterEvent& event) {
   using Kind = PrinterEvent::Kind;
   switch (event.kind) {
@@ -27,8 +30,8 @@ std::string token(const PrinterEvent& event) {
     case Kind::LptStatusFailed: return "lpt-failed";
     case Kind::PipeWrite: return "write:" + shown(event.bytes);
     case Kind::PipeRead: return "read:" + std::to_string(event.value);
-    case Kind::VendorGet: return "get:" + shown(event.bytes);
-    case Kind::VendorSet: return "set:" + shown(event.bytes);
+    case Kind::VendorGet: return "get:" + shown(letters(event.bytes));
+    case Kind::VendorSet: return "set:" + shown(letters(event.bytes));
     case Kind::PrintJob: return "job:" + std::to_string(event.value);
     case Kind::Abort: return "abort";
     case Kind::Vanished: return "vanished";

@@ -27,7 +27,7 @@ struct PrinterEvent {
                     PrintJob, Abort, Vanished };
   Kind kind;
   DWORD value = 0;    // PipeRead: the byte count; PrintJob: the job's byte count
-  std::string bytes;  // PipeWrite, VendorGet, VendorSet: the bytes
+  std::string bytes;  // PipeWrite, VendorGet, VendorSet: every byte written or put in
 };
 
 class PrinterLog {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "plotter/CommandExecutor.h"
 #include "plotter/CommandTable.h"
@@ -97,6 +99,62 @@ TEST_F(CommandExecutorTest, AnnouncedLengthsAtAndBeyondTheBoundsNeverGiveAReply)
   }
   plotter.misbehaviour.announcedReplyLength.reset();
   EXPECT_EQ(run(row, kFirmware), "1.14aKR A4\r");
+}
+
+// A header transfer of 3 bytes, or a payload one byte short of what its header announced, is no
+// reply: the command fails and the caller's text stays as it was.
+TEST_F(CommandExecutorTest, ShortHeaderOrShortPayloadFailsAndKeepsTheText) {
+  sim::VirtualPlotter& plotter = plugInPrinter(kEscapeModel);
+  int16_t row = addPrinterRecord(kEscapeModel);
+  using Transfers = std::vector<std::vector<BYTE>>;
+  const std::pair<Transfers, const char*> cases[] = {
+      {{{10, 0, 0}}, "write:\\x1b.6,read:3"},
+      {{{10, 0, 0, 0}, std::vector<BYTE>(9, 'A')}, "write:\\x1b.6,read:4,read:9"},
+  };
+  for (const auto& [transfers, seen] : cases) {
+    SCOPED_TRACE(seen);
+    plotter.misbehaviour.replyTransfers = transfers;
+    plotter.clearPrinterLog();
+    std::string text = "kept";
+    EXPECT_FALSE(executeCommand(row, kFirmware, text));
+    EXPECT_EQ(text, "kept");
+    EXPECT_EQ(plotter.printerLog().summary(), seen);
+  }
+}
+
+// What reaches the plotter for the rows the other tests leave out: the escape table's bytes on
+// the pipe, the vendor-request table's three input bytes, zero-padded, and the plotter's answer.
+TEST_F(CommandExecutorTest, EachRowSendsItsBytesAndGetsItsAnswer) {
+  using std::string_literals::operator""s;
+  struct Row {
+    int16_t model;
+    int32_t code;
+    std::string bytes;
+    const char* reply;
+  };
+  const Row rows[] = {
+      {kEscapeModel, kBootVersion, "\x1b.7", "3.02\r"},
+      {kEscapeModel, kPlatType, "\x1b.8", "MB-7 rev C\r"},
+      {kVendorRequestModel, kPlotterType, "5\0\0"s, "ZK400\r"},
+      {kVendorRequestModel, kBootVersion, "7\0\0"s, "3.02\r"},
+      {kVendorRequestModel, kToolInfo, "A\0\0"s, "Graver 0.3\r"},
+      {kVendorRequestModel, kFixtures, "4\0\0"s, "Vise 80\r"},
+      {kVendorRequestModel, kGetSerialNumber, "S:\0"s, "40123456\r"},
+  };
+  sim::VirtualPlotter& escape = plugInPrinter(kEscapeModel);
+  sim::VirtualPlotter& vendor = plugInPrinter(kVendorRequestModel, "vk0000009");
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.code);
+    const bool onPipe = r.model == kEscapeModel;
+    sim::VirtualPlotter& plotter = onPipe ? escape : vendor;
+    plotter.clearPrinterLog();
+    EXPECT_EQ(run(addPrinterRecord(r.model, onPipe ? "VK0000001" : "VK0000009"), r.code), r.reply);
+    ASSERT_FALSE(plotter.printerLog().events().empty());
+    const sim::PrinterEvent& sent = plotter.printerLog().events().front();
+    EXPECT_EQ(sent.kind, onPipe ? sim::PrinterEvent::Kind::PipeWrite
+                                : sim::PrinterEvent::Kind::VendorGet);
+    EXPECT_EQ(sent.bytes, r.bytes);
+  }
 }
 
 // Replies are bytes: a zero byte, 8-bit bytes and carriage returns anywhere come back as sent.

@@ -2,6 +2,9 @@
 // link with no question asked, and the plotter comes back with the new firmware.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "channel/FileTransfer.h"
 #include "plotter/QueryFrontEnd.h"
 #include "tests/update/UpdateTest.h"
@@ -42,6 +45,38 @@ TEST_F(DriverUpdate, FirmwareOfTheBootTypeGoesWithoutAQuestionAndThePlotterComes
   EXPECT_EQ(plotter_->lastUpdateOutcome(), "accepted PALL 2.20 A4");
   EXPECT_FALSE(tempFileExists());
   EXPECT_EQ(firmwareAfterPowerOn(), "2.20 A4");
+}
+
+// Boot programs 2 and 3 make the device types 4 and 5, whose hardware classes fit no other: the
+// firmware of the class goes without a question, whoever made it; any other is refused.
+TEST_F(DriverUpdate, BootProgramsTwoAndThreeTakeOnlyFirmwareOfTheirClass) {
+  struct Case {
+    long bootNumber;
+    uint16_t firmwareCode;
+    const char* refusal;  // the names of the not-compatible text; null: sent
+  };
+  const Case cases[] = {
+      {2, 0x4C04, nullptr},
+      {3, 0x0005, nullptr},
+      {3, 0x4C04, "Device:    generic   E-Series 5\nFirmware: Lindqvar   Linnea 30 Pro\n"},
+      {1, 0x0005, "Device:    generic   P-Series 1\nFirmware: generic   E-Series 5\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.firmwareCode);
+    prompter = {};
+    const size_t files = plotter_->jobs().files().size();
+    EXPECT_EQ(update(firmwareFile(c.firmwareCode), 2, c.bootNumber), c.refusal ? -2 : 0);
+    EXPECT_EQ(prompter.texts(),
+              c.refusal ? std::vector<std::string>{std::string(
+                              "Firmware update file not compatible with hardware\n\n") +
+                                                   c.refusal}
+                        : std::vector<std::string>{});
+    EXPECT_EQ(plotter_->jobs().files().size() - files, c.refusal ? 0u : 1u);
+    if (!c.refusal) {
+      EXPECT_EQ(plotter_->lastUpdateOutcome(), "accepted PALL 2.20 A4");
+      EXPECT_EQ(firmwareAfterPowerOn(), "2.20 A4");
+    }
+  }
 }
 
 TEST_F(DriverUpdate, UnknownBootProgramOrALinkThatDoesNotOpenEndsItBeforeTheFile) {

@@ -2,8 +2,16 @@
 // the download state switch that its firmware version asks for, on simulated time.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "os/sim/FaultInjector.h"
+#include "plotter/PrintJobs.h"
 #include "plotter/QueryFrontEnd.h"
+#include "prompt/Progress.h"
 #include "tests/update/UpdateTest.h"
 #include "usb/UsbPrintClass.h"
 
@@ -83,6 +91,106 @@ TEST_F(PrinterUpdate, PlotterStayingOfflineThroughEightPollsGetsNothingPrinted) 
   EXPECT_EQ(prompter.texts(),
             std::vector<std::string>{"Error sending update to plotter. Connection OK?"});
   EXPECT_TRUE(machine.printJobs().empty());
+}
+
+// The first four characters of the version text choose the way: up to "1.12" (as strncmp
+// compares them), and "????", the plotter is switched to its download state first and polled
+// until it answers; any other version goes with the announcement and 2 s.
+TEST_F(PrinterUpdate, VersionsUpToOneTwelveAndUnknownOnesGoThroughTheDownloadState) {
+  struct Case {
+    const char* version;
+    unsigned pollsUnanswered;
+    os::sim::Tick took;
+  };
+  const Case cases[] = {{"????", 2, 6000}, {"1.12", 0, 4000},        {"0.99 A4", 1, 5000},
+                        {"1.1", 0, 4000},  {"1.13aKR A4", 0, 2000}, {"data not availible", 0, 2000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    machine.faults().clear();
+    for (unsigned poll = 1; poll <= c.pollsUnanswered; ++poll) {
+      machine.faults()
+          .on(os::sim::Call::DeviceIoControl)
+          .code(usb::IOCTL_USBPRINT_GET_LPT_STATUS)
+          .nth(1 + poll);
+    }
+    plotter_->clearPrinterLog();
+    EXPECT_EQ(updateFrom(c.version), c.took);
+    const std::string before = c.took == 2000 ? "lpt," : "lpt,write:\\x1b.DL,lpt,";
+    EXPECT_EQ(plotter_->printerLog().summary().rfind(before + "job:4,job:", 0), 0u)
+        << plotter_->printerLog().summary();
+    EXPECT_EQ(plotter_->lastUpdateOutcome(), "accepted PALL 2.20 A4");
+    plotter_->powerOn();
+  }
+}
+
+// Runs its action when the update stream is about to be sent, as another program could meddle
+// with the stream file just then.
+class WhenSending : public prompt::Progress {
+ public:
+  explicit WhenSending(std::function<void()> action)
+      : action_(std::move(action)), previous_(prompt::installProgress(this)) {}
+  ~WhenSending() override { prompt::installProgress(previous_); }
+  WhenSending(const WhenSending&) = delete;
+  WhenSending& operator=(const WhenSending&) = delete;
+  void step(prompt::Step step, int, int) override {
+    if (step == prompt::Step::Sending) action_();
+  }
+
+ private:
+  std::function<void()> action_;
+  prompt::Progress* previous_;
+};
+
+// Every way the send can fail shows the send error and ends with its result, and the stream
+// file is gone: the plotter not online, the download state command not taken, the announcement
+// refused on either way, and each failure of the stream's jobs.
+TEST_F(PrinterUpdate, EveryFailedSendShowsTheSendErrorAndRemovesTheStreamFile) {
+  using os::sim::Call;
+  plotter::ensureTempName();
+  const std::filesystem::path stream = plotter::tempName();
+  auto fail = [this](Call call, unsigned nth = 1) {
+    return [this, call, nth] { machine.faults().on(call).nth(nth); };
+  };
+  auto replaceStream = [&stream](bool withDirectory) {
+    return [&stream, withDirectory] {
+      std::filesystem::remove(stream);
+      if (withDirectory) std::filesystem::create_directory(stream);
+    };
+  };
+  struct Case {
+    const char* what;
+    const char* version;
+    std::function<void()> fault;
+    bool whenSending;  // the fault comes just before the stream is sent
+    int result;
+    size_t jobs;  // the jobs the spooler took
+  };
+  const Case cases[] = {
+      {"offline", "1.14", fail(Call::DeviceIoControl), false, -4, 0},
+      {"no download state", "1.11", fail(Call::WriteFile), false, -4, 0},
+      {"announcement refused", "1.14", fail(Call::OpenPrinter), false, -4, 0},
+      {"announcement refused after the switch", "1.11", fail(Call::StartDocPrinter), false, -4,
+       0},
+      {"stream job refused", "1.14", fail(Call::OpenPrinter, 2), false, plotter::kPrintJobFailed,
+       1},
+      {"stream file gone", "1.14", replaceStream(false), true, plotter::kPrintFileOpen, 1},
+#ifndef _WIN32  // a directory opens for reading on POSIX only, and reading it fails
+      {"stream file unreadable", "1.14", replaceStream(true), true, plotter::kPrintFileRead, 1},
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    machine.faults().clear();
+    prompter = {};
+    const size_t jobsBefore = machine.printJobs().size();
+    if (!c.whenSending) c.fault();
+    WhenSending meddling(c.whenSending ? c.fault : [] {});
+    updateFrom(c.version, c.result);
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"Error sending update to plotter. Connection OK?"});
+    EXPECT_EQ(machine.printJobs().size() - jobsBefore, c.jobs);
+    EXPECT_TRUE(plotter_->updates().empty());
+  }
 }
 
 TEST_F(PrinterUpdate, YesToTheQuestionSendsTheUpdate) {

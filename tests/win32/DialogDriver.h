@@ -44,10 +44,11 @@ class DialogDriver {
   std::optional<ModalBox> settle();
   // Whether an operation runs.
   bool busy() const;
+  // Waits until the window is closed (a failure if it stays).
+  void waitUntilGone(HWND window);
 
  private:
   std::optional<ModalBox> openBox();
-  void waitUntilGone(HWND window);
 
   DWORD uiThread_;
   HWND dialog_ = nullptr;

@@ -16,6 +16,7 @@
 #include "app/win32/MainDialogWindow.h"
 #include "discovery/Edition.h"
 #include "discovery/PlotterRecord.h"
+#include "plotter/PlotterLink.h"
 #include "plotter/TempName.h"
 #include "tests/support/SampleFirmware.h"
 #include "tests/win32/DialogDriver.h"
@@ -175,6 +176,8 @@ TEST_F(DialogProgramTest, AnUpdateChosenInTheFileDialogReachesThePlotterWithItsQ
     EXPECT_EQ(dialog.text(IDC_FIRMWARE_PATH), "first choice.cas");
     std::optional<ModalBox> box = dialog.press(IDC_CHOOSE_FIRMWARE_FILE);
     ASSERT_TRUE(box) << "no file-open dialog";
+    EXPECT_EQ(GetWindow(box->window, GW_OWNER), dialog.window())
+        << "the file-open dialog must keep the dialog from being pressed meanwhile";
     EXPECT_FALSE(dialog.answer(*box, IDCANCEL));
     EXPECT_EQ(dialog.text(IDC_FIRMWARE_PATH), "first choice.cas") << "cancelled: kept";
     box = dialog.press(IDC_CHOOSE_FIRMWARE_FILE);
@@ -194,6 +197,41 @@ TEST_F(DialogProgramTest, AnUpdateChosenInTheFileDialogReachesThePlotterWithItsQ
     EXPECT_FALSE(dialog.answer(*box, IDOK));
   });
   EXPECT_EQ(plotter("Classic").lastUpdateOutcome(), "accepted PALL 1.20 A4");
+}
+
+// A plotter whose boot program answers takes its update on the vendor driver with no question,
+// in either program.
+TEST_F(DialogProgramTest, APlotterInUpdateModeOnTheDriverTakesItsUpdate) {
+  TempFile file(".cas");
+  SampleFirmware sample;  // fits boot program 2.11 (device type 4)
+  sample.descriptor = Descriptor::PatternB;
+  sample.productId = 0x4C04;
+  sample.headerNote = " 2.02 A4";
+  ASSERT_TRUE(writeSampleFirmware(file.path(), sample));
+  run("\"" + file.string() + "\"", [](DialogDriver& dialog) {
+    EXPECT_FALSE(dialog.select(2));
+    EXPECT_EQ(dialog.text(IDC_FIRMWARE),
+              kFull ? "data not availible" : "info not avail. in update mode");
+    std::optional<ModalBox> box = dialog.press(IDC_SEND_UPDATE);
+    ASSERT_TRUE(box) << "no notice after the update";
+    EXPECT_FALSE(box->yesNo) << box->text;
+    EXPECT_EQ(box->text.rfind("Plotter update sent.", 0), 0u) << box->text;
+    EXPECT_EQ(dialog.text(IDC_STATUS_LINE).rfind("Plotter update sent on  ", 0), 0u)
+        << dialog.text(IDC_STATUS_LINE);
+    EXPECT_FALSE(dialog.answer(*box, IDOK));
+  });
+  EXPECT_EQ(plotter("ZK2BS in update").lastUpdateOutcome(), "accepted PALL 2.02 A4");
+}
+
+// Esc ends the dialog as its close command does: the plotter link is closed first.
+TEST_F(DialogProgramTest, EscClosesTheDialogAndThePlotterLink) {
+  run("", [](DialogDriver& dialog) {
+    EXPECT_NE(plotter::linkDevice(), nullptr) << "the first plotter is on the driver";
+    PostMessageA(GetDlgItem(dialog.window(), IDC_PLOTTER_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(GetDlgItem(dialog.window(), IDC_PLOTTER_LIST), WM_KEYUP, VK_ESCAPE, 0);
+    dialog.waitUntilGone(dialog.window());
+  });
+  EXPECT_EQ(plotter::linkDevice(), nullptr);
 }
 
 TEST_F(DialogProgramTest, TheSystemMenuShowsTheAboutBoxAndEnterDoesNotCloseTheDialog) {
