@@ -4,7 +4,7 @@
 # after the link its debug information moves into X.exe.debug beside it, which the stripped
 # X.exe names in its .gnu_debuglink section (gdb, objdump and addr2line load it from there to
 # read a crash address). The tests check the built files: large-address flag (32-bit), no debug
-# sections and the debug file beside.
+# sections and the debug file beside, and the resources (icon sizes, manifest, version).
 
 set(VELKOR_SPLIT_DEBUG OFF)
 if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "Release")
@@ -46,4 +46,5 @@ function(velkor_shipped_program target)
   if(VELKOR_SPLIT_DEBUG)
     velkor_check_program_file(exe_files_stripped ${target} Stripped)
   endif()
+  velkor_check_program_file(exe_files_resources ${target} Resources)
 endfunction()
