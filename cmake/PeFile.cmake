@@ -7,7 +7,8 @@ function(read_le offset length out)
   string(LENGTH "${hex}" digits)
   math(EXPR wanted "${length} * 2")
   if(NOT digits EQUAL wanted)
-    message(FATAL_ERROR "${PE_FILE}: too short for what its headers say (${length} bytes at ${offset})")
+    message(FATAL_ERROR
+            "${PE_FILE}: too short for what its headers say (${length} bytes at ${offset})")
   endif()
   set(value "")
   math(EXPR last "${length} - 1")
@@ -36,7 +37,8 @@ function(read_text offset length out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# The COFF header: PE_MACHINE, PE_CHARACTERISTICS, and where the section table starts.
+# The COFF header: PE_MACHINE, PE_CHARACTERISTICS, PE_SECTION_COUNT, and where the section table
+# (PE_SECTION_TABLE) and the string table of long section names (PE_STRING_TABLE) start.
 function(pe_headers)
   read_le(0 2 dos_magic)
   if(NOT dos_magic EQUAL 0x5A4D)

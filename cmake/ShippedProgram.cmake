@@ -23,7 +23,7 @@ endif()
 # A test that runs cmake/Check<script>.cmake on the built program.
 function(velkor_check_program_file name target script)
   add_test(NAME ${name}_${target}
-           COMMAND ${CMAKE_COMMAND} -DEXECUTABLE=$<TARGET_FILE:${target}> ${ARGN}
+           COMMAND ${CMAKE_COMMAND} -DEXECUTABLE=$<TARGET_FILE:${target}>
                    -P ${PROJECT_SOURCE_DIR}/cmake/Check${script}.cmake)
 endfunction()
 
@@ -35,7 +35,8 @@ function(velkor_shipped_program target)
                        COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${exe}.debug ${exe}
                        WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
                        VERBATIM)
-    set_property(TARGET ${target} APPEND PROPERTY ADDITIONAL_CLEAN_FILES $<TARGET_FILE:${target}>.debug)
+    set_property(TARGET ${target} APPEND
+                 PROPERTY ADDITIONAL_CLEAN_FILES $<TARGET_FILE:${target}>.debug)
   endif()
   if(NOT VELKOR_TESTS OR NOT WIN32)
     return()
