@@ -11,22 +11,7 @@ if(WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 endif()
 
-# 32-bit Windows programs are large-address-aware: on 64-bit Windows they have 4 GiB of address
-# space instead of 2 GiB (a 64-bit program has more than it needs either way).
-set(VELKOR_LARGE_ADDRESS_AWARE OFF)
-if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(VELKOR_LARGE_ADDRESS_AWARE ON)
-  add_link_options(LINKER:--large-address-aware)
-endif()
-
-# velkor_check_large_address_aware(TARGET): a test that the built program is, where it should.
-function(velkor_check_large_address_aware target)
-  if(VELKOR_LARGE_ADDRESS_AWARE AND VELKOR_TESTS)
-    add_test(NAME large_address_aware_${target}
-             COMMAND ${CMAKE_COMMAND} -DEXECUTABLE=$<TARGET_FILE:${target}>
-                     -P ${PROJECT_SOURCE_DIR}/cmake/CheckLargeAddressAware.cmake)
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/ShippedProgram.cmake)
 
 function(velkor_warnings target)
   get_target_property(kind ${target} TYPE)
