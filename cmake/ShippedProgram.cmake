@@ -1,7 +1,8 @@
 # What a program that ships gets, through velkor_shipped_program(TARGET).
 #
-# A Windows Release build ships without debug sections: the program is compiled with -g, and
-# after the link its debug information moves into X.exe.debug beside it, which the stripped
+# A Windows Release build ships without debug sections: the program is compiled with -g1 (the
+# functions and source lines of every address, and no more, which keeps the build and the test
+# programs small), and after the link its debug information moves into X.exe.debug beside it, which the stripped
 # X.exe names in its .gnu_debuglink section (gdb, objdump and addr2line load it from there to
 # read a crash address). The tests check the built files: large-address flag (32-bit), no debug
 # sections and the debug file beside, and the resources (icon sizes, manifest, version).
@@ -9,7 +10,7 @@
 set(VELKOR_SPLIT_DEBUG OFF)
 if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "Release")
   set(VELKOR_SPLIT_DEBUG ON)
-  add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-g>)
+  add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-g1>)
 endif()
 
 # 32-bit Windows programs are large-address-aware: on 64-bit Windows they have 4 GiB of address
