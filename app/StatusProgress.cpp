@@ -47,6 +47,8 @@ std::string stepText(prompt::Step step, int number, int count) {
       return "Waiting 2 s for the plotter to get ready ...";
     case Step::Sending:
       return "Sending ...";
+    case Step::WaitingForPrintQueue:
+      return "Waiting for the print queue ...";
     case Step::StoringSerial:
       return "Waiting 5 s for the plotter to store the serial number ...";
     case Step::AbortingPlot:

@@ -64,7 +64,7 @@ bool printThroughQueue(const PlotFile& file) {
   std::unique_ptr<sim::World> world = queueWorld();
   if (!world) return false;
   os::ScopedPlatform use(world->machine());
-  return plotter::printFileJobs(file.path(), kQueue) == 0;
+  return plotter::printFileJobs(file.path(), kQueue).result == 0;
 }
 
 void printFile(benchmark::State& state) {

@@ -98,17 +98,18 @@ bool accepted(int connection, const UpdateFindings& found, prompt::Prompter& pro
 // A failed send on the vendor driver keeps the stream file; the printing class never does. The
 // printing class's record is the one its identity was found by.
 int send(int connection, const PlotterRecord* record, const UpdateTarget& target,
-         prompt::Prompter& prompter) {
-  int result = 0;
+         prompt::Prompter& prompter, UpdateFindings& found) {
+  plotter::SendOutcome sent;
   if (connection == discovery::kConnectionDriver) {
-    result = sendUpdateToDriver(plotter::tempName());
+    sent.result = sendUpdateToDriver(plotter::tempName());
   } else {
-    result = sendUpdateToPrinter(discovery::plotterList().selected, target.firmwareVersion,
-                                 discovery::recordText(record->name).c_str(), plotter::tempName());
+    sent = sendUpdateToPrinter(discovery::plotterList().selected, target.firmwareVersion,
+                               discovery::recordText(record->name).c_str(), plotter::tempName());
   }
-  if (result != 0) prompter.showError(kSendErrorText);
-  if (result == 0 || connection != discovery::kConnectionDriver) plotter::removeTempFile();
-  return result;
+  found.spooler = sent.spooler;
+  if (sent.result != 0) prompter.showError(sendErrorText(sent.spooler));
+  if (sent.result == 0 || connection != discovery::kConnectionDriver) plotter::removeTempFile();
+  return sent.result;
 }
 
 }  // namespace
@@ -132,7 +133,7 @@ int sendFirmwareUpdate(const char* path, char* log, int capacity, int connection
   if (code < 0) return code;
   found.firmware = firmwareIdentity(static_cast<uint16_t>(code));
   if (!accepted(connection, found, prompter)) return kUpdateRefused;
-  return send(connection, record, target, prompter);
+  return send(connection, record, target, prompter, found);
 }
 
 }  // namespace firmware

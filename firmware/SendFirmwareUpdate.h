@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "firmware/FirmwareNameTable.h"
+#include "plotter/PrintJobFollow.h"
 #include "prompt/Prompter.h"
 
 namespace firmware {
@@ -37,6 +39,8 @@ struct UpdateIdentity {
 struct UpdateFindings {
   UpdateIdentity device;
   UpdateIdentity firmware;
+  // What the spooler reported of a print queue that held the update's jobs.
+  std::optional<plotter::SpoolerFault> spooler;
 };
 
 // Updates the selected plotter of the plotter list, which has the given connection, with the
@@ -48,6 +52,9 @@ struct UpdateFindings {
 // the file is opened. The converted stream stays in the temporary file after a refusal of the
 // file or of its fit and after a failed send on the vendor driver; a stream that could not be
 // written whole never stays.
+// On the printing class the update is sent once its jobs have left the print queue; a queue
+// that held them fails the send, whose message then names the queue and what the spooler
+// reported on a second line (findings->spooler has it too).
 // 0 when sent; kUpdateRefused; kUpdateSendFailed; the plotter link's error when it does not
 // open (no message); a result of plotter::printFileJobs on the printing class.
 int sendFirmwareUpdate(const char* path, char* log, int capacity, int connection,

@@ -22,6 +22,11 @@ std::string formatted(const char* format, ...) {
 
 }  // namespace
 
+std::string sendErrorText(const std::optional<plotter::SpoolerFault>& spooler) {
+  if (!spooler) return kSendErrorText;
+  return std::string(kSendErrorText) + "\n" + plotter::spoolerFaultText(*spooler);
+}
+
 std::string wrongFormatText() {
   return std::string("Error processing firmware update file") + std::string(kAcuteAccent) +
          ". Wrong format?";

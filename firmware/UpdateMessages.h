@@ -3,6 +3,7 @@
 // firmware's manufacturer and model; the file texts take one path.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,9 @@ inline constexpr char kUnknownBootText[] =
     "Boot program of the plotter not recognised (%ld)\nThe update was not sent\n";
 inline constexpr char kUnknownPlotterText[] =
     "The selected plotter is not known\nThe update was not sent\n";
+
+// kSendErrorText, and on a second line what the spooler reported of a queue that held the jobs.
+std::string sendErrorText(const std::optional<plotter::SpoolerFault>& spooler);
 
 // "Error processing firmware update file´. Wrong format?"
 std::string wrongFormatText();

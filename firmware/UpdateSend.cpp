@@ -1,6 +1,8 @@
 #include "firmware/UpdateSend.h"
 
 #include <cstring>
+#include <optional>
+#include <span>
 
 #include "channel/FileTransfer.h"
 #include "discovery/Edition.h"
@@ -53,9 +55,16 @@ bool enterDownloadState(int16_t plotterRow) {
   return false;
 }
 
-bool announceStream(const char* queueName, const char* streamPath) {
+// ESC ".DL" as a job of its own, which must have reached the plotter (left the queue) before
+// anything is timed from it or sent after it.
+plotter::SendOutcome announceStream(const char* queueName, const char* streamPath) {
   prompt::reportStep(prompt::Step::AnnouncingUpdate);
-  return plotter::printRawJob(queueName, kDownloadCommand, sizeof kDownloadCommand, streamPath);
+  const std::optional<DWORD> jobId =
+      plotter::printRawJob(queueName, kDownloadCommand, sizeof kDownloadCommand, streamPath);
+  if (!jobId) return {kUpdateSendFailed};
+  std::optional<plotter::SpoolerFault> held =
+      plotter::followPrintJobs(queueName, std::span<const DWORD>(&*jobId, 1));
+  return {held ? kUpdateSendFailed : 0, std::move(held)};
 }
 
 }  // namespace
@@ -66,16 +75,15 @@ int sendUpdateToDriver(const char* streamPath) {
   return sent ? 0 : kUpdateSendFailed;
 }
 
-int sendUpdateToPrinter(int16_t plotterRow, const std::string& firmwareVersion,
-                        const char* queueName, const char* streamPath) {
+plotter::SendOutcome sendUpdateToPrinter(int16_t plotterRow, const std::string& firmwareVersion,
+                                         const char* queueName, const char* streamPath) {
   prompt::reportStep(prompt::Step::CheckingOnline);
-  if (!queryOnline(plotterRow)) return kUpdateSendFailed;
-  if (needsDownloadState(firmwareVersion)) {
-    if (!enterDownloadState(plotterRow) || !announceStream(queueName, streamPath)) {
-      return kUpdateSendFailed;
-    }
-  } else {
-    if (!announceStream(queueName, streamPath)) return kUpdateSendFailed;
+  if (!queryOnline(plotterRow)) return {kUpdateSendFailed};
+  const bool restarts = needsDownloadState(firmwareVersion);
+  if (restarts && !enterDownloadState(plotterRow)) return {kUpdateSendFailed};
+  plotter::SendOutcome announced = announceStream(queueName, streamPath);
+  if (announced.result != 0) return announced;
+  if (!restarts) {
     prompt::reportStep(prompt::Step::WaitingAfterAnnouncement);
     os::Sleep(kAnnouncementPause);
   }

@@ -108,6 +108,13 @@ inline BOOL WritePrinter(HANDLE printer, LPVOID buffer, DWORD count, LPDWORD wri
 inline BOOL EndPagePrinter(HANDLE printer) { return platform().EndPagePrinter(printer); }
 inline BOOL EndDocPrinter(HANDLE printer) { return platform().EndDocPrinter(printer); }
 inline BOOL ClosePrinter(HANDLE printer) { return platform().ClosePrinter(printer); }
+inline BOOL GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+                    LPDWORD needed) {
+  return platform().GetJobA(printer, jobId, level, buffer, size, needed);
+}
+inline BOOL GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
+  return platform().GetPrinterA(printer, level, buffer, size, needed);
+}
 inline HDEVNOTIFY RegisterDeviceNotificationA(HANDLE recipient, LPVOID filter, DWORD flags) {
   return platform().RegisterDeviceNotificationA(recipient, filter, flags);
 }

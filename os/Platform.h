@@ -114,6 +114,18 @@ class Platform {
   virtual BOOL EndPagePrinter(HANDLE printer) = 0;
   virtual BOOL EndDocPrinter(HANDLE printer) = 0;
   virtual BOOL ClosePrinter(HANDLE printer) = 0;
+  // Job jobId of the printer's queue at level 1 (JOB_INFO_1A: Status holds JOB_STATUS_* bits,
+  // Position its place in the queue), its strings inside buffer after the structure. Asked the
+  // two-call way: with no or too small a buffer, FALSE, ERROR_INSUFFICIENT_BUFFER and the size
+  // needed in *needed. A job that is not in the queue (never was, or has left it): FALSE and
+  // ERROR_INVALID_PARAMETER. Does not wait for the job.
+  virtual BOOL GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+                       LPDWORD needed) = 0;
+  // The printer's queue at level 2 (PRINTER_INFO_2A: Status holds PRINTER_STATUS_* bits such as
+  // PAUSED, OFFLINE and ERROR, cJobs the jobs in the queue), its strings inside buffer; asked
+  // the same two-call way as GetJobA.
+  virtual BOOL GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size,
+                           LPDWORD needed) = 0;
 
   // --- Device notification --------------------------------------------------------------------
   // Null and the last error on failure.

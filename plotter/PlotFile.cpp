@@ -38,16 +38,16 @@ int printClassAbort() {
 
 }  // namespace
 
-int plotFile(const char* path) {
+SendOutcome plotFile(const char* path) {
   const discovery::PlotterRecord* record = discovery::selectedRecord();
-  if (!record) return 0;
+  if (!record) return {};
   switch (record->connection) {
     case discovery::kConnectionDriver:
-      return sendPlotFile(path);
+      return {sendPlotFile(path)};
     case discovery::kConnectionPrinter:
       return printFileJobs(path, discovery::recordText(record->name).c_str());
     default:
-      return 0;
+      return {};
   }
 }
 

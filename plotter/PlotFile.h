@@ -2,12 +2,15 @@
 // link's transfer channel (vendor driver) or as print jobs to its print queue (printing class).
 #pragma once
 
+#include "plotter/PrintJobFollow.h"
+
 namespace plotter {
 
 // Sends the file at path to the selected plotter: sendPlotFile on the vendor driver,
 // printFileJobs to its queue on the printing class, nothing otherwise. The result is that of
-// the route taken (0 for none), for callers that report it; the dialog does not.
-int plotFile(const char* path);
+// the route taken (0 for none), with the spooler's report when the queue held the jobs, for
+// callers that report it; the dialog does not.
+SendOutcome plotFile(const char* path);
 // 0, or kLinkFailed when the link does not open or the transfer fails. The link stays open.
 int sendPlotFile(const char* path);
 // Vendor driver: a single blank as a command, then the link is closed whatever happened (the

@@ -19,6 +19,7 @@ enum class Step {
   AnnouncingUpdate,          // the job that announces the update stream
   WaitingAfterAnnouncement,  // the pause before the stream follows the announcement
   Sending,                   // bytes going out; advance() says how many
+  WaitingForPrintQueue,      // print jobs taken by the spooler, not yet out of its queue
   StoringSerial,             // the pause while the plotter stores a serial number
   AbortingPlot,              // a plot aborted
 };

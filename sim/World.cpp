@@ -70,7 +70,7 @@ bool World::build(std::string* error) {
     return false;
   }
   for (const PlotterPlan& plotter : plan_.plotters) plugIn(plotter);
-  servePorts();
+  setUpQueues();
   return true;
 }
 
@@ -90,12 +90,13 @@ void World::plugIn(const PlotterPlan& plan) {
   plotters_.push_back(std::move(plotter));
 }
 
-void World::servePorts() {
+void World::setUpQueues() {
   std::map<std::string_view, VirtualPlotter*> byLabel;
   for (size_t i = 0; i < plotters_.size(); ++i) {
     byLabel.emplace(plan_.plotters[i].label, plotters_[i].get());
   }
   for (const QueuePlan& queue : plan_.queues) {
+    machine_->configureQueue(queue.name, queue.settings);
     if (!queue.plotter.empty()) byLabel.at(queue.plotter)->servePort(queue.port);
   }
 }

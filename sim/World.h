@@ -52,7 +52,8 @@ class World {
   explicit World(WorldPlan plan);
   bool build(std::string* error);
   void plugIn(const PlotterPlan& plan);
-  void servePorts();
+  // Each queue with its state and print delay, and the plotter behind it serving its port.
+  void setUpQueues();
 
   WorldPlan plan_;
   // Declared before the plotters, so that it outlives them.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "os/sim/PrintJob.h"
 #include "os/sim/SimDevice.h"
 #include "sim/VirtualPlotter.h"
 
@@ -28,8 +29,9 @@ struct QueuePlan {
   std::string name;
   int line = 0;  // of its section header
   std::string port;
-  std::string plotter;     // the label of the printer plotter behind it; empty: none
-  std::string hardwareId;  // of a device that is no world plotter; empty: none
+  std::string plotter;              // the label of the printer plotter behind it; empty: none
+  std::string hardwareId;           // of a device that is no world plotter; empty: none
+  os::sim::QueueSettings settings;  // its state and print delay
 };
 
 struct WorldPlan {

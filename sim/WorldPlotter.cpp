@@ -10,7 +10,6 @@ namespace sim {
 namespace {
 
 constexpr uint64_t kWordMax = 0xFFFF;
-constexpr uint64_t kMillisecondsMax = 0xFFFFFFFF;  // as long as one wait of the system can be
 constexpr uint64_t kChunkMax = 0xFFFFFFFF;         // a file's chunks are counted in 32 bits
 constexpr uint64_t kStaleRepliesMax = 1000;        // enough for any drill; each one is kept
 

@@ -24,6 +24,10 @@ std::optional<WorldFault> entryFault(const WorldEntry& entry, QueuePlan& queue,
   } else if (entry.key == "hardware-id") {
     queue.hardwareId = entry.value;
     what = keyNameFault("hardware-id", entry.value);
+  } else if (entry.key == "state") {
+    what = readQueueState(entry.key, entry.value, &queue.settings.state);
+  } else if (entry.key == "print-delay") {
+    what = readNumber(entry.key, entry.value, kMillisecondsMax, &queue.settings.printDelay);
   } else {
     what = "unknown key " + entry.key + " in a queue section";
   }

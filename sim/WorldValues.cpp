@@ -1,6 +1,7 @@
 #include "sim/WorldValues.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "os/sim/CaseInsensitive.h"
 
@@ -62,6 +63,23 @@ std::string readNumber(std::string_view key, std::string_view text, uint64_t max
   }
   *number = value;
   return {};
+}
+
+std::string readQueueState(std::string_view key, std::string_view text,
+                           os::sim::QueueState* state) {
+  using os::sim::QueueState;
+  constexpr std::pair<std::string_view, QueueState> kStates[] = {{"ready", QueueState::Ready},
+                                                                 {"paused", QueueState::Paused},
+                                                                 {"offline", QueueState::Offline},
+                                                                 {"error", QueueState::Error}};
+  for (const auto& [name, value] : kStates) {
+    if (text == name) {
+      *state = value;
+      return {};
+    }
+  }
+  return "unknown " + std::string(key) + " \"" + shownText(text) +
+         "\" (ready, paused, offline or error)";
 }
 
 std::string keyNameFault(std::string_view what, std::string_view text,

@@ -35,11 +35,15 @@ constexpr const char kHelp[] =
     " FILE.plt [--plotter N] [--world FILE] [--edition EDITION] [--json]\n\n"
     "Sends the plot data file FILE.plt unchanged to plotter N of the list, as the dialog's\n"
     "\"Send file\" does: over the vendor driver in one transfer, or to the plotter's print\n"
-    "queue as print jobs of 1 MiB each. Says whether the plotter (or its queue) took it.\n\n"
+    "queue as print jobs of 1 MiB each. Says whether the plotter took it: on a print queue,\n"
+    "once every job has left the queue; a queue that holds them (paused, offline, in error,\n"
+    "or a job still waiting after 60 s) is a failure, and a second line says what the spooler\n"
+    "reports.\n\n"
     "Options:\n"
     "  --plotter N        the plotter's index in velkorctl list (default "
     "0)\n" VELKORCTL_PLOTTER_OPTIONS_HELP
-    "  --json             one JSON object: index, name, connection, file, result, sent\n\n"
+    "  --json             one JSON object: index, name, connection, file, result, sent,\n"
+    "                     spooler {queue, state, text} when a print queue held the jobs\n\n"
     "Exit codes: 0 sent, 1 failed, 2 usage, 3 FILE.plt could not be opened.\n";
 
 // What a nonzero result of plotFile means, by the route it took.
@@ -92,17 +96,20 @@ int plot(const Arguments& args, const Console& console) {
     return reportError(console, json, kContext, kExitFailed, *refusal, report);
   }
   plotter::ensureTempName();
-  int result = 0;
+  plotter::SendOutcome sent;
   {
     ProgressBar bar(console.err, !json && standardErrorIsTerminal());
-    result = plotter::plotFile(path.c_str());
+    sent = plotter::plotFile(path.c_str());
   }
+  const int result = sent.result;
   const discovery::PlotterRecord& record = *discovery::selectedRecord();
   report.number("result", "result", result).flag("sent", "sent", result == 0);
+  addSpooler(report, sent.spooler);
   if (result != 0) {
     return reportError(
         console, json, kContext, result == plotter::kPrintFileOpen ? kExitFileError : kExitFailed,
-        plotFailure(record.connection, result, discovery::recordText(record.name)), report);
+        plotFailure(record.connection, result, discovery::recordText(record.name)), report,
+        spoolerDetail(sent.spooler));
   }
   report.write(console.out, json);
   return kExitOk;

@@ -47,7 +47,8 @@ constexpr const char kHelp[] =
     "                     its firmware before and after; it not coming back, or coming back\n"
     "                     with the old firmware, is a failure\n" VELKORCTL_PLOTTER_OPTIONS_HELP
     "  --json             one JSON object: plotter, device, firmware (identity and names),\n"
-    "                     messages [{kind, text, answer}], result, status, verified\n\n"
+    "                     messages [{kind, text, answer}], result, status, verified;\n"
+    "                     spooler {queue, state, text} when a print queue held the jobs\n\n"
     "Exit codes: 0 sent (and verified with --verify), 1 failed or refused, 2 usage,\n"
     "3 FILE.cas could not be opened.\n";
 
@@ -84,9 +85,11 @@ Report outcomeReport(int index, const discovery::PlotterRecord* record,
   }
   addIdentity(report, "device", "device", outcome.findings.device);
   addIdentity(report, "firmware", "firmware file", outcome.findings.firmware);
-  return report.objects("messages", prompter.messagesJson())
+  report.objects("messages", prompter.messagesJson())
       .number("result", "result", outcome.result)
       .text("status", "status", outcome.status);
+  addSpooler(report, outcome.findings.spooler);
+  return report;
 }
 
 CommandLinePrompter::Answers answersFrom(const Arguments& args) {
@@ -138,9 +141,9 @@ bool fileDidNotOpen(const CommandLinePrompter& prompter) {
 // What the update found is worth seeing also when it failed: as text before the error line
 // (JSON carries it in the error object anyway).
 int failure(const Console& console, bool json, ExitCode code, const std::string& message,
-            const Report& report) {
+            const Report& report, const std::string& detail = {}) {
   if (!json) report.writeText(console.out);
-  return reportError(console, json, kContext, code, message, report);
+  return reportError(console, json, kContext, code, message, report, detail);
 }
 
 int verifyAndReport(const Console& console, bool json, const discovery::PlotterRecord& updated,
@@ -179,7 +182,7 @@ int update(const Arguments& args, const Console& console) {
     return failure(console, json, failed,
                    outcome.status + " (result " + std::to_string(outcome.result) + ": " +
                        resultMeaning(outcome.result) + ")",
-                   report);
+                   report, spoolerDetail(outcome.findings.spooler));
   }
   if (args.has("--verify")) return verifyAndReport(console, json, updated, outcome, report);
   report.write(console.out, json);

@@ -24,6 +24,8 @@ const char* callName(Call call) {
     case Call::EndPagePrinter: return "EndPagePrinter";
     case Call::EndDocPrinter: return "EndDocPrinter";
     case Call::ClosePrinter: return "ClosePrinter";
+    case Call::GetJob: return "GetJobA";
+    case Call::GetPrinter: return "GetPrinterA";
   }
   return "?";
 }

@@ -36,6 +36,8 @@ enum class Call {
   EndPagePrinter,
   EndDocPrinter,
   ClosePrinter,  // the handle is closed all the same; only the result says failure
+  GetJob,
+  GetPrinter,
 };
 
 // The call's Windows name, for messages.

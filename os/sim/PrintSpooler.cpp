@@ -5,6 +5,7 @@
 
 #include "os/sim/CaseInsensitive.h"
 #include "os/sim/LastError.h"
+#include "os/sim/SpoolerInfo.h"
 
 namespace os::sim {
 namespace {
@@ -45,6 +46,45 @@ std::shared_ptr<Printer> printerInDoc(const HandleTable& handles, HANDLE handle)
   return printer;
 }
 
+// The printer a Get call asks about, if the handle is one, the level is one the call answers and
+// no fault is injected; null with the last error set otherwise.
+std::shared_ptr<Printer> printerAsked(const HandleTable& handles, FaultInjector& faults,
+                                      HANDLE handle, Call call, bool levelAnswered) {
+  std::shared_ptr<Printer> printer = handles.find<Printer>(handle);
+  DWORD error = ERROR_SUCCESS;
+  if (!printer) {
+    error = ERROR_INVALID_HANDLE;
+  } else if (!levelAnswered) {
+    error = ERROR_INVALID_LEVEL;
+  } else if (std::optional<Fault> fault = faults.check(call, printer->queue)) {
+    error = fault->error;
+  }
+  if (error == ERROR_SUCCESS) return printer;
+  failWith(error);
+  return nullptr;
+}
+
+// What the first job in line of a queue in that state shows.
+DWORD firstInLineStatus(QueueState state) {
+  switch (state) {
+    case QueueState::Ready: return JOB_STATUS_PRINTING;
+    case QueueState::Offline: return JOB_STATUS_OFFLINE;
+    case QueueState::Error: return JOB_STATUS_ERROR;
+    case QueueState::Paused: break;
+  }
+  return 0;
+}
+
+DWORD printerStatus(QueueState state) {
+  switch (state) {
+    case QueueState::Paused: return PRINTER_STATUS_PAUSED;
+    case QueueState::Offline: return PRINTER_STATUS_OFFLINE;
+    case QueueState::Error: return PRINTER_STATUS_ERROR;
+    case QueueState::Ready: break;
+  }
+  return 0;
+}
+
 }  // namespace
 
 BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
@@ -71,9 +111,12 @@ DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
     return failWith(fault->error);
   }
   const auto* info = reinterpret_cast<const DOC_INFO_1A*>(docInfo);
-  printer->job = PrintJob{printer->queue, info->pDocName ? info->pDocName : "",
-                          info->pDatatype ? info->pDatatype : "RAW", 0};
-  return nextJobId_++;
+  PrintJob& job = printer->job.emplace();
+  job.queue = printer->queue;
+  job.document = info->pDocName ? info->pDocName : "";
+  job.datatype = info->pDatatype ? info->pDatatype : "RAW";
+  job.id = nextJobId_++;
+  return job.id;
 }
 
 BOOL PrintSpooler::startPage(HANDLE handle) {
@@ -115,7 +158,6 @@ BOOL PrintSpooler::endPage(HANDLE handle) {
   return TRUE;
 }
 
-// The port's sink sees a RAW job before it is recorded.
 BOOL PrintSpooler::endDoc(HANDLE handle) {
   std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
   if (!printer) return FALSE;
@@ -127,9 +169,7 @@ BOOL PrintSpooler::endDoc(HANDLE handle) {
   printer->job.reset();
   printer->data = {};
   printer->inPage = false;
-  auto sink = sinks_.find(upperCase(printer->port));
-  if (equalsIgnoringCase(job.datatype, "RAW") && sink != sinks_.end()) sink->second(job, data);
-  jobs_.push_back(std::move(job));
+  queues_.add(std::move(job), printer->port, std::move(data));
   return TRUE;
 }
 
@@ -143,8 +183,58 @@ BOOL PrintSpooler::close(HANDLE handle) {
   return TRUE;
 }
 
-void PrintSpooler::attachPort(const std::string& portName, PrintSink sink) {
-  sinks_[upperCase(portName)] = std::move(sink);
+BOOL PrintSpooler::getJob(HANDLE handle, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+                          LPDWORD needed) {
+  std::shared_ptr<Printer> printer =
+      printerAsked(handles_, faults_, handle, Call::GetJob, level == 1);
+  if (!printer) return FALSE;
+  const std::vector<ListedJob> listed = listJobs(printer->queue);
+  auto found = std::find_if(listed.begin(), listed.end(),
+                            [jobId](const ListedJob& each) { return each.job->id == jobId; });
+  if (found == listed.end()) return failWith(ERROR_INVALID_PARAMETER);
+  JOB_INFO_1A info{};
+  info.JobId = jobId;
+  info.Status = found->status;
+  info.Priority = 1;
+  info.Position = static_cast<DWORD>(found - listed.begin() + 1);
+  info.TotalPages = 1;
+  const PrintJob& job = *found->job;
+  return placeInfo(info,
+                   {{&JOB_INFO_1A::pPrinterName, printer->queue},
+                    {&JOB_INFO_1A::pDocument, job.document},
+                    {&JOB_INFO_1A::pDatatype, job.datatype}},
+                   buffer, size, needed);
+}
+
+BOOL PrintSpooler::getPrinter(HANDLE handle, DWORD level, LPBYTE buffer, DWORD size,
+                              LPDWORD needed) {
+  std::shared_ptr<Printer> printer =
+      printerAsked(handles_, faults_, handle, Call::GetPrinter, level == 2);
+  if (!printer) return FALSE;
+  PRINTER_INFO_2A info{};
+  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  info.Priority = 1;
+  info.Status = printerStatus(queues_.settings(printer->queue).state);
+  info.cJobs = static_cast<DWORD>(listJobs(printer->queue).size());
+  return placeInfo(info,
+                   {{&PRINTER_INFO_2A::pPrinterName, printer->queue},
+                    {&PRINTER_INFO_2A::pPortName, printer->port},
+                    {&PRINTER_INFO_2A::pDatatype, "RAW"}},
+                   buffer, size, needed);
+}
+
+std::vector<PrintSpooler::ListedJob> PrintSpooler::listJobs(const std::string& queue) const {
+  std::vector<ListedJob> listed;
+  const QueueState state = queues_.settings(queue).state;
+  for (const PrintJob* job : queues_.waiting(queue)) {
+    listed.push_back({job, listed.empty() ? firstInLineStatus(state) : 0});
+  }
+  for (const auto& open : handles_.all<Printer>()) {
+    if (open->job && equalsIgnoringCase(open->queue, queue)) {
+      listed.push_back({&*open->job, JOB_STATUS_SPOOLING});
+    }
+  }
+  return listed;
 }
 
 }  // namespace os::sim

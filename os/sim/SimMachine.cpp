@@ -59,7 +59,7 @@ struct SimMachine::Parts {
   FileMappings mappings{handles, faults};
   RegistryTree registryTree;
   Registry registry{handles, registryTree, faults};
-  PrintSpooler spooler{handles, registryTree, faults};
+  PrintSpooler spooler{handles, registryTree, faults, clock};
   LocalHeap heap;
   std::map<UINT, std::string> strings;
 };
@@ -117,10 +117,16 @@ bool SimMachine::loadRegistry(std::string_view regText, std::string* error) {
   return parsed.has_value();
 }
 
-const std::vector<PrintJob>& SimMachine::printJobs() const { return parts_->spooler.jobs(); }
+const std::vector<PrintJob>& SimMachine::printJobs() const {
+  return parts_->spooler.queues().jobs();
+}
 
 void SimMachine::attachPort(const std::string& portName, PrintSink sink) {
-  parts_->spooler.attachPort(portName, std::move(sink));
+  parts_->spooler.queues().attachPort(portName, std::move(sink));
+}
+
+void SimMachine::configureQueue(const std::string& queueName, QueueSettings settings) {
+  parts_->spooler.queues().configure(queueName, settings);
 }
 
 void SimMachine::setStringResource(UINT id, std::string text) {
@@ -349,6 +355,16 @@ BOOL SimMachine::WritePrinter(HANDLE printer, LPVOID buffer, DWORD count, LPDWOR
 BOOL SimMachine::EndPagePrinter(HANDLE printer) { return parts_->spooler.endPage(printer); }
 BOOL SimMachine::EndDocPrinter(HANDLE printer) { return parts_->spooler.endDoc(printer); }
 BOOL SimMachine::ClosePrinter(HANDLE printer) { return parts_->spooler.close(printer); }
+
+BOOL SimMachine::GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+                         LPDWORD needed) {
+  return parts_->spooler.getJob(printer, jobId, level, buffer, size, needed);
+}
+
+BOOL SimMachine::GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size,
+                             LPDWORD needed) {
+  return parts_->spooler.getPrinter(printer, level, buffer, size, needed);
+}
 
 // --- Device notification ---------------------------------------------------------------------
 

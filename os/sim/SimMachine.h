@@ -79,10 +79,15 @@ class SimMachine : public os::Platform {
 
   // --- Print spooler --------------------------------------------------------------------------
   // Queues are the subkeys of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Print\Printers,
-  // each with its "Port" value. Every ended job is recorded, in order, by its byte count.
+  // each with its "Port" value. Every ended job is recorded, in order, by its byte count, with
+  // when it ended and when it left its queue for the port.
   const std::vector<PrintJob>& printJobs() const;
-  // RAW jobs printed to a queue on this port are handed to sink, with their bytes, as they end.
+  // RAW jobs printed to a queue on this port are handed to sink, with their bytes, as they
+  // reach the port.
   void attachPort(const std::string& portName, PrintSink sink);
+  // How the queue treats the jobs that end from now on: its state and its print delay (a
+  // queue not configured is ready, with none: a job reaches its port as it ends).
+  void configureQueue(const std::string& queueName, QueueSettings settings);
 
   // --- Resources and faults -------------------------------------------------------------------
   // The string LoadStringA serves for id.
@@ -152,6 +157,10 @@ class SimMachine : public os::Platform {
   BOOL EndPagePrinter(HANDLE printer) override;
   BOOL EndDocPrinter(HANDLE printer) override;
   BOOL ClosePrinter(HANDLE printer) override;
+  BOOL GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+               LPDWORD needed) override;
+  BOOL GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size,
+                   LPDWORD needed) override;
 
   HDEVNOTIFY RegisterDeviceNotificationA(HANDLE recipient, LPVOID filter, DWORD flags) override;
   BOOL UnregisterDeviceNotification(HDEVNOTIFY notification) override;

@@ -117,6 +117,14 @@ BOOL Win32Platform::WritePrinter(HANDLE printer, LPVOID buffer, DWORD count, LPD
 BOOL Win32Platform::EndPagePrinter(HANDLE printer) { return ::EndPagePrinter(printer); }
 BOOL Win32Platform::EndDocPrinter(HANDLE printer) { return ::EndDocPrinter(printer); }
 BOOL Win32Platform::ClosePrinter(HANDLE printer) { return ::ClosePrinter(printer); }
+BOOL Win32Platform::GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+                            LPDWORD needed) {
+  return ::GetJobA(printer, jobId, level, buffer, size, needed);
+}
+BOOL Win32Platform::GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size,
+                                LPDWORD needed) {
+  return ::GetPrinterA(printer, level, buffer, size, needed);
+}
 
 HDEVNOTIFY Win32Platform::RegisterDeviceNotificationA(HANDLE recipient, LPVOID filter,
                                                       DWORD flags) {

@@ -70,6 +70,10 @@ class Win32Platform : public Platform {
   BOOL EndPagePrinter(HANDLE printer) override;
   BOOL EndDocPrinter(HANDLE printer) override;
   BOOL ClosePrinter(HANDLE printer) override;
+  BOOL GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+               LPDWORD needed) override;
+  BOOL GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size,
+                   LPDWORD needed) override;
 
   HDEVNOTIFY RegisterDeviceNotificationA(HANDLE recipient, LPVOID filter, DWORD flags) override;
   BOOL UnregisterDeviceNotification(HDEVNOTIFY notification) override;

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "sim/DefaultWorld.h"
 #include "tests/cli/RunVelkorctl.h"
 
 namespace velkor::test {
@@ -111,6 +113,41 @@ TEST_F(UpdatePlotCommandsTest, PlotAndAbortOnBothConnections) {
   EXPECT_EQ(missing.exit, 3);
   EXPECT_EQ(velkorctl({"plot", plt, "--plotter", "5", "--world", "default"}).exit, 1);
   EXPECT_EQ(velkorctl({"abort", "--world", "default", "--edition", "update-only"}).exit, 1);
+}
+
+// A print queue that holds the jobs fails a plot and an update; the spooler's line follows the
+// error and is in the JSON.
+TEST_F(UpdatePlotCommandsTest, APausedPrintQueueFailsAPlotAndAnUpdateAndSaysWhy) {
+  std::string text = sim::defaultWorldText();
+  const std::string queue = "[queue Velkor Classic]\n";
+  text.insert(text.find(queue) + queue.size(), "state = paused\n");
+  const std::string world = dir_ / "paused.world";
+  std::ofstream(world) << text;
+  const std::string plt = dir_ / "square.plt";
+  std::ofstream(plt) << "IN;PU0,0;PD100,0;PU;";
+  const std::string said = "Print queue \"Velkor Classic\": the queue is paused";
+  const std::string json =
+      "\"spooler\":{\"queue\":\"Velkor Classic\",\"state\":\"paused\","
+      "\"text\":\"Print queue \\\"Velkor Classic\\\": the queue is paused\"}";
+
+  const Outcome plot = velkorctl({"plot", plt, "--plotter", "3", "--world", world});
+  EXPECT_EQ(plot.exit, 1);
+  EXPECT_TRUE(has(plot.err, "did not take a job\n" + said + "\n")) << plot.err;
+  const Outcome plotJson = velkorctl({"plot", plt, "--plotter", "3", "--world", world, "--json"});
+  EXPECT_TRUE(has(plotJson.out, "\"sent\":false," + json + ",\"error\":")) << plotJson.out;
+
+  const std::vector<std::string> update = {
+      "update", firmware(0x0301, "1.20 A4"), "--plotter", "3", "--world", world};
+  const Outcome updated = velkorctl(update);
+  EXPECT_EQ(updated.exit, 1);
+  EXPECT_TRUE(has(updated.out, "  Error sending update to plotter. Connection OK?\n  " + said))
+      << updated.out;
+  EXPECT_TRUE(has(updated.err, "Firmware update failed (result -4: the plotter did not take it)\n" +
+                                   said + "\n"))
+      << updated.err;
+  std::vector<std::string> asJson = update;
+  asJson.push_back("--json");
+  EXPECT_TRUE(has(velkorctl(asJson).out, "\"status\":\"Firmware update failed\"," + json));
 }
 
 TEST_F(UpdatePlotCommandsTest, APlotFileTooLargeForTheDriverIsRefusedBeforeAnythingIsSent) {

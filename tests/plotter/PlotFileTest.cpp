@@ -40,7 +40,7 @@ TEST_F(PlotFileTest, DriverPlotStreamsTheFileAndKeepsTheLinkOpen) {
   sim::VirtualPlotter& plotter = plugInLinkPlotter();
   ScratchFile file(300000);
   ProgressRecord progress;
-  EXPECT_EQ(plotFile(file.path()), 0);
+  EXPECT_EQ(plotFile(file.path()).result, 0);
   ASSERT_EQ(plotter.jobs().files().size(), 1u);
   const sim::ReceivedFile& received = plotter.jobs().files()[0];
   EXPECT_TRUE(received.complete());
@@ -62,19 +62,19 @@ TEST_F(PlotFileTest, DriverPlotFailsWithoutLinkOrFile) {
 
 TEST_F(PlotFileTest, PrintingClassPlotGoesToTheRecordsQueue) {
   ScratchFile file(kPrintJobChunk);
-  EXPECT_EQ(plotFile(file.path()), 0);
+  EXPECT_EQ(plotFile(file.path()).result, 0);
   EXPECT_EQ(jobsReceived(), "job:1048576,job:0");
   discovery::setRecordText(discovery::plotterList().records[row].name, "Gone Queue");
-  EXPECT_EQ(plotFile(file.path()), -3);
+  EXPECT_EQ(plotFile(file.path()).result, -3);
 }
 
 TEST_F(PlotFileTest, OtherConnectionsAndNoSelectionDoNothing) {
   ScratchFile file(10);
   addRecord(discovery::kConnectionParallel);
-  EXPECT_EQ(plotFile(file.path()), 0);
+  EXPECT_EQ(plotFile(file.path()).result, 0);
   EXPECT_EQ(abortPlot(), 0);
   discovery::plotterList().selected = -1;
-  EXPECT_EQ(plotFile(file.path()), 0);
+  EXPECT_EQ(plotFile(file.path()).result, 0);
   EXPECT_EQ(abortPlot(), 0);
   EXPECT_EQ(jobsReceived(), "");
 }
@@ -84,7 +84,7 @@ TEST_F(PlotFileTest, OtherConnectionsAndNoSelectionDoNothing) {
 TEST_F(PlotFileTest, DriverAbortSendsABlankAndClosesTheLinkWhateverHappens) {
   sim::VirtualPlotter& plotter = plugInLinkPlotter();
   ScratchFile file(100);
-  ASSERT_EQ(plotFile(file.path()), 0);
+  ASSERT_EQ(plotFile(file.path()).result, 0);
   EXPECT_EQ(abortPlot(), 0);
   EXPECT_EQ(commandsTaken(plotter), std::vector<std::string>{" "});
   EXPECT_EQ(linkDevice(), nullptr);
@@ -92,7 +92,7 @@ TEST_F(PlotFileTest, DriverAbortSendsABlankAndClosesTheLinkWhateverHappens) {
   EXPECT_EQ(abortPlot(), kLinkFailed) << "a plotter that does not answer did not take it";
   EXPECT_EQ(linkDevice(), nullptr);
   plotter.misbehaviour.silent = false;
-  EXPECT_EQ(plotFile(file.path()), 0);
+  EXPECT_EQ(plotFile(file.path()).result, 0);
   EXPECT_EQ(plotter.jobs().files().size(), 2u);
   plotter.unplug();
   EXPECT_EQ(abortPlot(), kLinkFailed) << "the link was open, but the plotter did not take it";

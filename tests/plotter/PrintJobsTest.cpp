@@ -50,7 +50,7 @@ class PrintJobsTest : public PrintQueueTest {};
 TEST_F(PrintJobsTest, FileGoesAsJobsOfOneMebibyteNamedWithItsPath) {
   ScratchFile file(kMiB * 5 / 2);
   ProgressRecord progress;
-  EXPECT_EQ(printFileJobs(file.path(), kQueue), 0);
+  EXPECT_EQ(printFileJobs(file.path(), kQueue).result, 0);
   EXPECT_EQ(jobsReceived(), "job:1048576,job:1048576,job:524288");
   const std::string path = file.path();
   EXPECT_EQ(documents(), path + "," + path + "," + path);
@@ -61,12 +61,12 @@ TEST_F(PrintJobsTest, FileGoesAsJobsOfOneMebibyteNamedWithItsPath) {
 
 TEST_F(PrintJobsTest, LengthOfWholeChunksEndsWithAnEmptyJob) {
   ScratchFile whole(2 * kMiB);
-  EXPECT_EQ(printFileJobs(whole.path(), kQueue), 0);
+  EXPECT_EQ(printFileJobs(whole.path(), kQueue).result, 0);
   EXPECT_EQ(jobsReceived(), "job:1048576,job:1048576,job:0");
   printer->clearPrinterLog();
   ScratchFile empty(0, "empty.plt");
   ProgressRecord progress;
-  EXPECT_EQ(printFileJobs(empty.path(), kQueue), 0);
+  EXPECT_EQ(printFileJobs(empty.path(), kQueue).result, 0);
   EXPECT_EQ(jobsReceived(), "job:0");
   EXPECT_EQ(progress.steps, (std::vector<ProgressRecord::Step>{{0, 0}, {0, 0}}));
 }
@@ -74,22 +74,23 @@ TEST_F(PrintJobsTest, LengthOfWholeChunksEndsWithAnEmptyJob) {
 TEST_F(PrintJobsTest, MissingQueueFailsAfterOpeningTheFileAndClosesIt) {
   ScratchFile file(1000);
   const int descriptors = openDescriptors();
-  EXPECT_EQ(printFileJobs(file.path(), "No Such Queue"), kPrintJobFailed);
+  EXPECT_EQ(printFileJobs(file.path(), "No Such Queue").result, kPrintJobFailed);
   EXPECT_EQ(openDescriptors(), descriptors);
-  EXPECT_EQ(printFileJobs(file.path(), nullptr), kPrintJobFailed);
+  EXPECT_EQ(printFileJobs(file.path(), nullptr).result, kPrintJobFailed);
   EXPECT_TRUE(machine.printJobs().empty());
 }
 
 TEST_F(PrintJobsTest, FileThatCannotBeOpenedOrReadSendsNothing) {
   ScratchFile file(10);
-  EXPECT_EQ(printFileJobs((file.directory() + "/missing.plt").c_str(), kQueue), kPrintFileOpen);
-  EXPECT_EQ(printFileJobs(nullptr, kQueue), kPrintFileOpen);
+  EXPECT_EQ(printFileJobs((file.directory() + "/missing.plt").c_str(), kQueue).result,
+            kPrintFileOpen);
+  EXPECT_EQ(printFileJobs(nullptr, kQueue).result, kPrintFileOpen);
 #if !defined(_WIN32)
   // A directory opens as a stream here, and its first read fails.
-  EXPECT_EQ(printFileJobs(file.directory().c_str(), kQueue), kPrintFileRead);
+  EXPECT_EQ(printFileJobs(file.directory().c_str(), kQueue).result, kPrintFileRead);
 #endif
   refuseChunkBuffer = true;
-  EXPECT_EQ(printFileJobs(file.path(), kQueue), kPrintNoBuffer);
+  EXPECT_EQ(printFileJobs(file.path(), kQueue).result, kPrintNoBuffer);
   refuseChunkBuffer = false;
   EXPECT_TRUE(machine.printJobs().empty());
 }
@@ -97,7 +98,7 @@ TEST_F(PrintJobsTest, FileThatCannotBeOpenedOrReadSendsNothing) {
 TEST_F(PrintJobsTest, RefusedJobStopsTheFileAfterTheJobsBeforeIt) {
   ScratchFile file(3 * kMiB);
   machine.faults().on(Call::StartDocPrinter).nth(2);
-  EXPECT_EQ(printFileJobs(file.path(), kQueue), kPrintJobFailed);
+  EXPECT_EQ(printFileJobs(file.path(), kQueue).result, kPrintJobFailed);
   EXPECT_EQ(jobsReceived(), "job:1048576");
 }
 
@@ -131,7 +132,7 @@ TEST_F(PrintJobsTest, ClosePrinterFailingAfterACompleteJobIsNoFailure) {
   printer->clearPrinterLog();
   ScratchFile file(kMiB * 3 / 2);
   machine.faults().on(Call::ClosePrinter).fromNth(1).fail(ERROR_GEN_FAILURE);
-  EXPECT_EQ(printFileJobs(file.path(), kQueue), 0);
+  EXPECT_EQ(printFileJobs(file.path(), kQueue).result, 0);
   EXPECT_EQ(jobsReceived(), "job:1048576,job:524288");
   EXPECT_EQ(machine.openHandleCount(), handles);
   // A short write still fails the job, close or no close.
@@ -146,7 +147,7 @@ TEST_F(PrintJobsTest, ShortWriteIsNoSuccess) {
   EXPECT_FALSE(printRawJob(kQueue, data, 4, "update"));
   ScratchFile file(100);
   machine.faults().on(Call::WritePrinter).truncate(99);
-  EXPECT_EQ(printFileJobs(file.path(), kQueue), kPrintJobFailed);
+  EXPECT_EQ(printFileJobs(file.path(), kQueue).result, kPrintJobFailed);
   EXPECT_EQ(machine.openHandleCount(), handles);
 }
 

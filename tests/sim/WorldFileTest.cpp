@@ -179,13 +179,17 @@ TEST(WorldFileTest, CommentsBlankLinesAndCarriageReturnsAreNoContent) {
 TEST(WorldFileTest, QueuesKeepFileOrderAndMayShareAPlotter) {
   sim::WorldPlan world = parsed(
       "[queue Second]\nplotter = P\nport = USB002\n"  // names a plotter further down
-      "[queue First]\nplotter = P\nport = USB001\n"
+      "[queue First]\nplotter = P\nport = USB001\nstate = offline\nprint-delay = 2500\n"
       "[queue Parallel]\nhardware-id = VelkorP-Series_27e01\nport = LPT1:\n"
       "[plotter P]\nconnection = printer\nmodel = VelkorClassic5199\n");
   ASSERT_EQ(world.queues.size(), 3u);
   EXPECT_EQ(world.queues[0].name, "Second");
   EXPECT_EQ(world.queues[0].plotter, "P");
+  EXPECT_EQ(world.queues[0].settings.state, os::sim::QueueState::Ready);
+  EXPECT_EQ(world.queues[0].settings.printDelay, 0u);
   EXPECT_EQ(world.queues[1].port, "USB001");
+  EXPECT_EQ(world.queues[1].settings.state, os::sim::QueueState::Offline);
+  EXPECT_EQ(world.queues[1].settings.printDelay, 2500u);
   EXPECT_EQ(world.queues[2].hardwareId, "VelkorP-Series_27e01");
 }
 
@@ -226,6 +230,10 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
       {"[plotter X]\nstatus-word = 0x12\nconnection = printer\nmodel = VelkorClassic5199",
        "lab.world:2: status-word applies to driver plotters only"},
       {"[plotter X]\nonline = no", "lab.world:2: online applies to printer plotters only"},
+      {"[queue Q]\nport = USB001\nstate = stopped",
+       "lab.world:3: unknown state \"stopped\" (ready, paused, offline or error)"},
+      {"[queue Q]\nport = USB001\nprint-delay = 1s",
+       "lab.world:3: bad number for print-delay: \"1s\""},
       {"[plotter X]\nopen-error = locked",
        "lab.world:2: unknown open-error \"locked\" (access-denied or in-use)"},
       {"[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\nopen-error = in-use",

@@ -36,7 +36,7 @@ DriverPlotPeaks plotOnDriver(const char* path) {
     usb::initUsbLibrary();
     discovery::discoverPlotters();
     discovery::plotterList().selected = 0;
-    peaks.result = plotter::plotFile(path);
+    peaks.result = plotter::plotFile(path).result;
     plotter::closePlotterLink();
   }
   const std::vector<sim::PlotRecord>& plots = world->plotter("Big")->plots();

@@ -124,7 +124,7 @@ TEST_F(BadInput, APlotFileRemovedBeforeItIsSentReachesNoPlotter) {
     startWorld(selected);
     const fs::path path = write("drawing.plt", std::vector<unsigned char>(1000, 'P'));
     fs::remove(path);  // chosen, then removed before "Send file"
-    EXPECT_NE(plotter::plotFile(path.string().c_str()), 0);
+    EXPECT_NE(plotter::plotFile(path.string().c_str()).result, 0);
     for (const auto& plotter : world_->plotters()) EXPECT_TRUE(plotter->plots().empty());
   }
 }

@@ -300,7 +300,7 @@ class FailureSweep : public ::testing::Test {
             accepted.rfind("accepted", 0) == 0, true, !sendFailed || tempLeft == onDriver};
   }
   Outcome plot(const char* plotterLabel) {
-    const int result = plotter::plotFile((files_ / "drawing.plt").string().c_str());
+    const int result = plotter::plotFile((files_ / "drawing.plt").string().c_str()).result;
     const auto& plots = world_->plotter(plotterLabel)->plots();
     const bool whole = !plots.empty() && plots.back().bytes == kPlotBytes;
     return {result, result == 0, whole, true};

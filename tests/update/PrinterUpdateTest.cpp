@@ -1,5 +1,6 @@
 // Updates of plotters on the USB printing class: RAW print jobs to the plotter's queue, after
-// the download state switch that its firmware version asks for, on simulated time.
+// the download state switch that its firmware version asks for, followed until they have left
+// the queue, on simulated time.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,6 +20,7 @@ namespace velkor::test {
 namespace {
 
 constexpr const char* kQueue = "Linnea 30 (USB)";
+constexpr const char* kSendFailed = "Error sending update to plotter. Connection OK?";
 constexpr const char* kQueues = R"(REGEDIT4
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Print\Printers\Linnea 30 (USB)]
@@ -88,8 +90,7 @@ TEST_F(PrinterUpdate, PlotterStayingOfflineThroughEightPollsGetsNothingPrinted) 
                                     .fromNth(2);
   EXPECT_EQ(updateFrom("????", -4), 4000 + 8 * 1000);
   EXPECT_EQ(offline.hits(), 8u);
-  EXPECT_EQ(prompter.texts(),
-            std::vector<std::string>{"Error sending update to plotter. Connection OK?"});
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{kSendFailed});
   EXPECT_TRUE(machine.printJobs().empty());
 }
 
@@ -191,6 +192,55 @@ TEST_F(PrinterUpdate, EveryFailedSendShowsTheSendErrorAndRemovesTheStreamFile) {
     EXPECT_EQ(machine.printJobs().size() - jobsBefore, c.jobs);
     EXPECT_TRUE(plotter_->updates().empty());
   }
+}
+
+// The announcement reaches the plotter before the 2 s are counted, and the update is sent once
+// the stream has left the queue too.
+TEST_F(PrinterUpdate, AQueueThatTakesItsTimeIsWaitedForBeforeThePauseAndAfterTheStream) {
+  machine.configureQueue(kQueue, {os::sim::QueueState::Ready, 3000});
+  EXPECT_EQ(updateFrom("1.14aKR A4"), 3000 + 2000 + 3000);
+  expectAnnouncedStream("lpt,");
+  const std::vector<os::sim::PrintJob>& jobs = machine.printJobs();
+  ASSERT_TRUE(jobs[0].printed && jobs[1].printed);
+  EXPECT_EQ(jobs[1].ended - *jobs[0].printed, 2000u);
+}
+
+// Whatever holds a job in the queue fails the update with the send error and, on a second line,
+// the queue and what the spooler says; nothing is sent after a held announcement.
+TEST_F(PrinterUpdate, AQueueThatHoldsTheJobsFailsTheUpdateAndSaysWhy) {
+  using os::sim::QueueState;
+  struct Case {
+    os::sim::QueueSettings queue;
+    const char* said;
+    os::sim::Tick waited;
+  };
+  const Case cases[] = {
+      {{QueueState::Paused, 0}, "the queue is paused", 0},
+      {{QueueState::Offline, 0}, "the printer is offline", 0},
+      {{QueueState::Error, 0}, "the printer reports an error", 0},
+      {{QueueState::Ready, 70000}, "a print job is still waiting after 60 s", 60000},
+  };
+  size_t jobs = 0;
+  for (const Case& c : cases) {
+    machine.configureQueue(kQueue, c.queue);
+    prompter = RecordingPrompter();
+    EXPECT_EQ(updateFrom("1.14aKR A4", -4), c.waited) << c.said;
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{std::string(kSendFailed) +
+                                       "\nPrint queue \"Linnea 30 (USB)\": " + c.said});
+    ASSERT_TRUE(findings.spooler);
+    EXPECT_EQ(findings.spooler->queue, kQueue);
+    EXPECT_EQ(machine.printJobs().size(), ++jobs) << "the announcement only";
+  }
+  EXPECT_EQ(plotter_->printerLog().summary(), "lpt,lpt,lpt,lpt");
+
+  // Held after the announcement: the stream's jobs fail the update, as printFileJobs.
+  machine.configureQueue(kQueue, {});
+  machine.schedule(1000, [this] { machine.configureQueue(kQueue, {QueueState::Paused, 0}); });
+  prompter = RecordingPrompter();
+  EXPECT_EQ(updateFrom("1.14aKR A4", plotter::kPrintJobFailed), 2000);
+  EXPECT_EQ(findings.spooler->state, plotter::SpoolerState::Paused);
+  EXPECT_EQ(plotter_->printerLog().summary(), "lpt,lpt,lpt,lpt,lpt,job:4");
 }
 
 TEST_F(PrinterUpdate, YesToTheQuestionSendsTheUpdate) {
