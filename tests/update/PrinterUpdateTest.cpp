@@ -172,7 +172,8 @@ TEST_F(PrinterUpdate, EveryFailedSendShowsTheSendErrorAndRemovesTheStreamFile) {
       {"announcement refused", "1.14", fail(Call::OpenPrinter), false, -4, 0},
       {"announcement refused after the switch", "1.11", fail(Call::StartDocPrinter), false, -4,
        0},
-      {"stream job refused", "1.14", fail(Call::OpenPrinter, 2), false, plotter::kPrintJobFailed,
+      // The queue is opened for the announcement, then to follow it, then for the stream.
+      {"stream job refused", "1.14", fail(Call::OpenPrinter, 3), false, plotter::kPrintJobFailed,
        1},
       {"stream file gone", "1.14", replaceStream(false), true, plotter::kPrintFileOpen, 1},
 #ifndef _WIN32  // a directory opens for reading on POSIX only, and reading it fails
