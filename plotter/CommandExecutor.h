@@ -14,7 +14,9 @@ namespace plotter {
 // (exactly those received; zero bytes stay part of it) and is left unchanged on failure. A pipe
 // reply is at most 236 bytes (a longer announced length is refused, the payload left unread), a
 // vendor request's reply at most 512. A row without reply succeeds only when all its bytes were
-// written.
+// written. Every request waits at most 1000 ms (10 ms for "Dummy Command" on the pipe), so a
+// pipe command with a reply takes at most three waits (write, header, payload) and a request
+// one; a plotter that takes no data fails the command after the first.
 // Lower-cases the record's instance text in place, as the match against interface paths needs.
 bool executeCommand(int16_t plotterRow, int32_t code, std::string& text);
 

@@ -1,6 +1,8 @@
 // The four transport methods of the command tables, each run against one USB printer
 // interface (its device path). Every method opens its own handles and closes them before it
-// returns.
+// returns. Every request a method makes (the bulk OUT write, the reads, the vendor and
+// port-status requests) is overlapped and bounded by the command's wait: one that has not ended
+// by then is cancelled and fails the command.
 #pragma once
 
 #include <string>
@@ -11,12 +13,10 @@
 
 namespace plotter {
 
-// Every wait of the executor, but the one for the reply to "Dummy Command" on the pipe, which
-// only drains what is already there.
+// Every wait of the executor, but the ones of "Dummy Command" on the pipe (its write and its
+// reply), which only drains what is already there.
 inline constexpr DWORD kCommandWaitTime = 1000;
 inline constexpr DWORD kDummyReplyWaitTime = 10;
-// The flags of a handle opened for synchronous requests.
-inline constexpr DWORD kSynchronous = FILE_ATTRIBUTE_NORMAL;
 
 // Writes the row's bytes (with the argument text appended when the row says so) to the bulk
 // OUT pipe and, for a row with a reply, reads the length-prefixed reply from bulk IN into text.

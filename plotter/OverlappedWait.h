@@ -7,10 +7,10 @@
 
 namespace plotter {
 
-// Waits up to waitTime for a request that ReadFile or DeviceIoControl started on handle with
-// overlapped (started: what that call returned). The byte count when the request ended well;
-// nothing when it failed or did not end in time. A request that did not end in time is
-// cancelled and its end awaited, so that the caller's buffer and OVERLAPPED may go.
+// Waits up to waitTime for a request that ReadFile, WriteFile or DeviceIoControl started on
+// handle with overlapped (started: what that call returned). The byte count when the request
+// ended well; nothing when it failed or did not end in time. A request that did not end in time
+// is cancelled and its end awaited, so that the caller's buffer and OVERLAPPED may go.
 std::optional<DWORD> awaitOverlapped(HANDLE handle, OVERLAPPED& overlapped, BOOL started,
                                      DWORD waitTime);
 

@@ -1,5 +1,7 @@
 // The escape command language on the printer's bulk pipes: one write, and a reply in two
-// transfers, a header whose first 4 bytes give the payload length, then the payload.
+// transfers, a header whose first 4 bytes give the payload length, then the payload. The write
+// is overlapped and bounded by the command's wait as the reads are, so that a plotter that takes
+// no data (cover open, buffer full, firmware hung) fails the command instead of blocking.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -39,14 +41,19 @@ std::string commandBytes(const CommandEntry& entry, const std::string& argument)
   return bytes;
 }
 
-// A write that fails or falls short counts as failed: a command that never reached the
-// plotter must not be reported as done.
-bool writeCommand(HANDLE out, const CommandEntry& entry, const std::string& argument) {
+// A write that fails, falls short or does not end within the wait (it is cancelled then)
+// counts as failed: a command that never reached the plotter must not be reported as done.
+bool writeCommand(HANDLE out, HANDLE event, const CommandEntry& entry, const std::string& argument,
+                  DWORD waitTime) {
   std::string bytes = commandBytes(entry, argument);
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event;
   DWORD written = 0;
   BOOL wrote =
-      os::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  return wrote && written == bytes.size();
+      os::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &overlapped);
+  std::optional<DWORD> count =
+      wrote ? std::optional(written) : awaitOverlapped(out, overlapped, wrote, waitTime);
+  return count == bytes.size();
 }
 
 std::optional<DWORD> readPipe(HANDLE in, HANDLE event, void* buffer, DWORD size, DWORD waitTime) {
@@ -76,16 +83,17 @@ bool readReply(HANDLE in, HANDLE event, DWORD waitTime, std::string& text) {
 
 }  // namespace
 
+// The one manual-reset event serves the write and then the reads, one after the other.
 bool runPipeExchange(const CommandEntry& entry, std::string_view devicePath, std::string& text) {
   os::UniqueHandle out(
-      openPipe(devicePath, kBulkOutPipe, GENERIC_READ | GENERIC_WRITE, kSynchronous));
+      openPipe(devicePath, kBulkOutPipe, GENERIC_READ | GENERIC_WRITE, FILE_FLAG_OVERLAPPED));
   os::UniqueHandle in(openPipe(devicePath, kBulkInPipe, GENERIC_READ, FILE_FLAG_OVERLAPPED));
   os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!out) return false;
+  if (!out || !event) return false;
   DWORD waitTime = entry.code == kDummyCommand ? kDummyReplyWaitTime : kCommandWaitTime;
-  if (!writeCommand(out.get(), entry, text)) return false;
+  if (!writeCommand(out.get(), event.get(), entry, text, waitTime)) return false;
   if (!entry.expectsReply) return true;
-  if (!in || !event) return false;
+  if (!in) return false;
   return readReply(in.get(), event.get(), waitTime, text);
 }
 

@@ -1,5 +1,8 @@
-// The printing-class requests: vendor get and set commands and the port status.
+// The printing-class requests: vendor get and set commands and the port status. Each runs
+// overlapped and is bounded by the command's wait, so that a plotter that takes no data fails
+// the command instead of blocking.
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "os/Handles.h"
@@ -14,56 +17,64 @@ constexpr DWORD kVendorGetInputSize = 3;
 constexpr DWORD kVendorOutputSize = 512;
 constexpr DWORD kLptStatusOutputSize = 2048;
 
-HANDLE openDevice(std::string_view devicePath, DWORD access, DWORD share, DWORD disposition,
-                  DWORD flags) {
+HANDLE openDevice(std::string_view devicePath, DWORD access, DWORD share, DWORD disposition) {
   std::string path(devicePath);
-  return os::CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+  return os::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_FLAG_OVERLAPPED,
+                         nullptr);
+}
+
+// The request on the device, with a manual-reset event of its own. Its byte count when it ended
+// well, at once or within the wait; nothing when it failed or did not end in time (it is
+// cancelled then, and its end awaited, so that the buffers may go).
+std::optional<DWORD> request(HANDLE device, DWORD code, void* input, DWORD inputSize, void* output,
+                             DWORD outputSize) {
+  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!event) return std::nullopt;
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event.get();
+  DWORD returned = 0;
+  BOOL started = os::DeviceIoControl(device, code, input, inputSize, output, outputSize, &returned,
+                                     &overlapped);
+  if (started) return returned;
+  return awaitOverlapped(device, overlapped, started, kCommandWaitTime);
 }
 
 }  // namespace
 
 bool runVendorGet(const CommandEntry& entry, std::string_view devicePath, std::string& text) {
-  os::UniqueHandle device(
-      openDevice(devicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, kSynchronous));
+  os::UniqueHandle device(openDevice(devicePath, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
   if (!device) return false;
   char input[kVendorGetInputSize];
   std::copy_n(entry.bytes, kVendorGetInputSize, input);
   char output[kVendorOutputSize];
-  DWORD returned = 0;
-  if (!os::DeviceIoControl(device.get(), usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND, input,
-                           sizeof input, output, sizeof output, &returned, nullptr)) {
-    return false;
-  }
-  text.assign(output, std::min(returned, kVendorOutputSize));
+  std::optional<DWORD> returned = request(device.get(), usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND,
+                                          input, sizeof input, output, sizeof output);
+  if (!returned) return false;
+  text.assign(output, std::min(*returned, kVendorOutputSize));
   return true;
 }
 
 bool runVendorSet(const CommandEntry& entry, std::string_view devicePath) {
-  os::UniqueHandle device(openDevice(devicePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     OPEN_ALWAYS, FILE_FLAG_OVERLAPPED));
-  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!device || !event) return false;
+  os::UniqueHandle device(
+      openDevice(devicePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS));
+  if (!device) return false;
   char input[sizeof entry.bytes];
   std::copy_n(entry.bytes, sizeof input, input);
   DWORD inputSize = std::clamp<int32_t>(entry.length, 0, sizeof input);
   char output[kVendorOutputSize];
-  OVERLAPPED overlapped{};
-  overlapped.hEvent = event.get();
-  BOOL started = os::DeviceIoControl(device.get(), usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND, input,
-                                     inputSize, output, sizeof output, nullptr, &overlapped);
-  if (started) return true;
-  return awaitOverlapped(device.get(), overlapped, started, kCommandWaitTime).has_value();
+  return request(device.get(), usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND, input, inputSize, output,
+                 sizeof output)
+      .has_value();
 }
 
 bool runLptStatus(std::string_view devicePath) {
   os::UniqueHandle device(openDevice(devicePath, GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
-                                     kSynchronous));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS));
   if (!device) return false;
   char output[kLptStatusOutputSize];
-  DWORD returned = 0;
-  return os::DeviceIoControl(device.get(), usb::IOCTL_USBPRINT_GET_LPT_STATUS, nullptr, 0, output,
-                             sizeof output, &returned, nullptr) != FALSE;
+  return request(device.get(), usb::IOCTL_USBPRINT_GET_LPT_STATUS, nullptr, 0, output,
+                 sizeof output)
+      .has_value();
 }
 
 }  // namespace plotter

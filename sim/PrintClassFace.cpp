@@ -111,6 +111,7 @@ IoCompletion PrintClassFace::deviceRequest(const IoRequest& request) {
 IoCompletion PrintClassFace::write(const IoRequest& request) {
   if (!request.input && request.inputLength > 0) return IoCompletion::now(kInvalid);
   std::string bytes(reinterpret_cast<const char*>(request.input), request.inputLength);
+  if (plotter_->misbehaviour.refusesData) return refuse({Kind::PipeWrite, 0, bytes});
   plotter_->printerLog().add({Kind::PipeWrite, 0, bytes});
   if (!plotter_->misbehaviour.switchedOff) command(bytes);
   return IoCompletion::now({ERROR_SUCCESS, request.inputLength});
@@ -199,6 +200,7 @@ void PrintClassFace::logRead(DWORD count) {
 }
 
 IoCompletion PrintClassFace::lptStatus(const IoRequest& request) {
+  if (plotter_->misbehaviour.refusesData) return refuse({Kind::LptStatus, 0, {}});
   IoOutcome outcome{ERROR_SUCCESS, 1};
   if (plotter_->misbehaviour.switchedOff) {
     outcome = kNotAnswered;
@@ -214,7 +216,9 @@ IoCompletion PrintClassFace::lptStatus(const IoRequest& request) {
 
 IoCompletion PrintClassFace::vendorGet(const IoRequest& request) {
   std::string query = letters(request);
-  plotter_->printerLog().add({Kind::VendorGet, 0, inputBytes(request)});
+  PrinterEvent event{Kind::VendorGet, 0, inputBytes(request)};
+  if (plotter_->misbehaviour.refusesData) return refuse(std::move(event));
+  plotter_->printerLog().add(std::move(event));
   const Misbehaviour& m = plotter_->misbehaviour;
   if (m.switchedOff || m.silent) return IoCompletion::now(kNotAnswered);
   if (!request.output && request.outputLength > 0) return IoCompletion::now(kInvalid);
@@ -228,11 +232,21 @@ IoCompletion PrintClassFace::vendorGet(const IoRequest& request) {
 
 IoCompletion PrintClassFace::vendorSet(const IoRequest& request) {
   std::string bytes = letters(request);
-  plotter_->printerLog().add({Kind::VendorSet, 0, inputBytes(request)});
+  PrinterEvent event{Kind::VendorSet, 0, inputBytes(request)};
+  if (plotter_->misbehaviour.refusesData) return refuse(std::move(event));
+  plotter_->printerLog().add(std::move(event));
   const Misbehaviour& m = plotter_->misbehaviour;
   if (m.switchedOff || m.silent) return IoCompletion::now(kNotAnswered);
   if (bytes == "K") reset();
   return later([] { return IoOutcome{ERROR_SUCCESS, 0}; });
+}
+
+// A plotter that takes no data leaves the request pending until it is cancelled (CancelIo or
+// CloseHandle end it with ERROR_OPERATION_ABORTED), as a real device's NAKs leave it.
+IoCompletion PrintClassFace::refuse(PrinterEvent event) {
+  event.refused = true;
+  plotter_->printerLog().add(std::move(event));
+  return IoCompletion::never();
 }
 
 // Replies and vendor requests come as late as the plotter was told to be.

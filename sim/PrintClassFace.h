@@ -21,6 +21,10 @@
 // returns the same replies; IOCTL_USBPRINT_VENDOR_SET_COMMAND takes "K" as a reset;
 // IOCTL_USBPRINT_GET_LPT_STATUS returns one status byte.
 //
+// A plotter that refuses data (Misbehaviour::refusesData) takes none of it: its writes to PIPE02
+// and its vendor and port-status requests stay pending until cancelled, and it sees nothing of
+// them (the log shows them as refused).
+//
 // RAW print jobs from the spooler port: a job of exactly the four bytes ESC ".DL" enters the
 // download state too. In it, the jobs that follow carry one update stream (in jobs of at most
 // 1 MiB, sim/UpdateStreamReceiver.h); once it is complete, or refused by its transfer line, the
@@ -42,6 +46,7 @@
 #include "os/Win32.h"
 #include "os/sim/SimDevice.h"
 #include "sim/BulkInQueue.h"
+#include "sim/PrinterLog.h"
 #include "sim/UpdateStreamReceiver.h"
 
 namespace sim {
@@ -79,6 +84,7 @@ class PrintClassFace : public os::sim::SimDevice,
   os::sim::IoCompletion vendorGet(const os::sim::IoRequest& request);
   os::sim::IoCompletion vendorSet(const os::sim::IoRequest& request);
   os::sim::IoCompletion later(std::function<os::sim::IoOutcome()> finish) const;
+  os::sim::IoCompletion refuse(PrinterEvent event);
   void command(const std::string& bytes);
   void reset();
   void enterDownloadState();

@@ -45,6 +45,7 @@ std::string PrinterLog::summary() const {
   std::string line;
   for (const PrinterEvent& event : events_) {
     if (!line.empty()) line += ',';
+    if (event.refused) line += "refused:";
     line += token(event);
   }
   return line;

@@ -13,6 +13,8 @@
 //   job:N               a RAW print job of N bytes that reached the plotter through its port
 //   abort               a reset (ESC ".K" or the vendor set request "K") ended a plot in progress
 //   vanished            the plotter went away
+// A request that a plotter taking no data left pending (until cancelled) shows as its token after
+// "refused:": refused:write:TEXT, refused:lpt, refused:get:TEXT, refused:set:TEXT.
 #pragma once
 
 #include <string>
@@ -28,6 +30,7 @@ struct PrinterEvent {
   Kind kind;
   DWORD value = 0;    // PipeRead: the byte count; PrintJob: the job's byte count
   std::string bytes;  // PipeWrite, VendorGet, VendorSet: every byte written or put in
+  bool refused = false;  // the request was left pending: the plotter takes no data
 };
 
 class PrinterLog {

@@ -141,6 +141,10 @@ struct Misbehaviour {
   // Never answers: every driver control request times out; on the printer no escape reply
   // comes and vendor requests fail (the port status still works).
   bool silent = false;
+  // Printer: takes no data (cover open, buffer full, firmware hung): every write to its bulk OUT
+  // pipe and every vendor and port-status request stays pending until it is cancelled, whatever
+  // else it is told. RAW print jobs from the spooler still reach it.
+  bool refusesData = false;
   // Copies of the status reply left queued, as earlier exchanges nobody read would, whenever the
   // plotter is plugged in or powered on.
   int staleReplies = 0;

@@ -10,7 +10,8 @@
 //   vendor-id, product-id, instance, model (printer: its hardware-ID text), online (printer),
 //   silent, power-on-after (ms, or never), status-word (driver), vanish-at-chunk,
 //   stale-replies, reply-delay (ms), chunk-delay (ms, driver), open-error (driver:
-//   access-denied or in-use; the device is listed but opening it fails so)
+//   access-denied or in-use; the device is listed but opening it fails so), refuses-data
+//   (printer: its bulk OUT writes and vendor and port-status requests pend until cancelled)
 //
 //   [queue NAME]             ; one print queue
 //   port = USB001            ; its port

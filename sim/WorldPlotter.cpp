@@ -137,6 +137,10 @@ constexpr KeyRule kRules[] = {
        return number(s.misbehaviour.chunkDelay, k, v, kMillisecondsMax);
      }},
     {"open-error", Scope::Driver, openError},
+    {"refuses-data", Scope::Printer,
+     [](PlotterPlan& s, std::string_view k, const std::string& v) {
+       return flag(s.misbehaviour.refusesData, k, v);
+     }},
 };
 
 std::string apply(PlotterPlan& plan, const WorldEntry& entry) {

@@ -51,15 +51,20 @@ TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {
   EXPECT_EQ(r.exit, 1);
   EXPECT_NE(r.err.find("lab.world:11: online applies to printer plotters only"), std::string::npos)
       << r.err;
-  const Outcome off = velkorctl(
-      {"list", "--world",
-       world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\nonline = no\n"
-             "[queue Bench]\nplotter = P1\nport = USB001\n[queue Other]\nport = USB009\n"
-             "hardware-id = NoSuchModel0000\n")});
-  EXPECT_EQ(off.exit, 0);
-  EXPECT_EQ(off.out,
-            "No plotters detected: no device of the vendor driver; 1 queue(s) of a known model, 1 "
-            "whose plotter did not answer (switched off?).\n");
+  // Switched off, or taking no data: its "Query Online" fails, or ends with its wait.
+  for (const char* silence : {"online = no", "refuses-data = yes"}) {
+    const Outcome off = velkorctl(
+        {"list", "--world",
+         world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\n" +
+               std::string(silence) +
+               "\n[queue Bench]\nplotter = P1\nport = USB001\n[queue Other]\nport = USB009\n"
+               "hardware-id = NoSuchModel0000\n")});
+    EXPECT_EQ(off.exit, 0) << silence;
+    EXPECT_EQ(off.out,
+              "No plotters detected: no device of the vendor driver; 1 queue(s) of a known model, "
+              "1 whose plotter did not answer (switched off?).\n")
+        << silence;
+  }
 }
 
 // Three driver plotters, the middle one's device listed but not opening for the reason given.
@@ -150,6 +155,17 @@ TEST_F(PlotterCommandsTest, WorldChecksFilesAndShowsTheDefault) {
   const Outcome bad = velkorctl({"world", "--check", world("[plotter X]\nconnection = usb\n")});
   EXPECT_EQ(bad.exit, 1);
   EXPECT_NE(bad.err.find("lab.world:2: "), std::string::npos) << bad.err;
+  const Outcome refusing =
+      velkorctl({"world", "--check", world(std::string(kPrinterWorld) + "refuses-data = yes\n")});
+  EXPECT_EQ(refusing.exit, 1);
+  EXPECT_NE(refusing.err.find("lab.world:11: refuses-data applies to printer plotters only\n"),
+            std::string::npos)
+      << refusing.err;
+  const Outcome printer =
+      velkorctl({"world", "--check",
+                 world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\n"
+                       "refuses-data = yes\n")});
+  EXPECT_EQ(printer.exit, 0) << printer.err;
   EXPECT_EQ(velkorctl({"world", "--check", dir_ / "none.world"}).exit, 3);
   EXPECT_EQ(velkorctl({"world"}).exit, 2);
   const Outcome shown = velkorctl({"world", "--default"});

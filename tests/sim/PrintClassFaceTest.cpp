@@ -9,6 +9,7 @@
 
 #include "os/Calls.h"
 #include "os/Handles.h"
+#include "os/sim/Deadlock.h"
 #include "sim/PrintClassFace.h"
 #include "sim/VirtualPlotter.h"
 #include "tests/sim/SampleUpdateStream.h"
@@ -250,6 +251,55 @@ TEST_F(PrintClassFaceTest, ASilentPlotterIsOnLineButNeverAnswers) {
   EXPECT_EQ(control(usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND, std::string("6\0\0", 3)), std::nullopt);
   send("6");
   EXPECT_EQ(transfer(64, 1000), std::nullopt);
+}
+
+// A plotter that takes no data: writes and requests pend until CancelIo ends them with
+// ERROR_OPERATION_ABORTED, after which GetOverlappedResult returns; a blocking write would wait
+// for ever.
+TEST_F(PrintClassFaceTest, APlotterTakingNoDataLeavesWritesAndRequestsPendingUntilCancelled) {
+  plotter.misbehaviour.refusesData = true;
+  os::UniqueHandle out = open("\\PIPE02", true);
+  os::UniqueHandle device = open("", true);
+  os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const os::sim::Tick start = machine.now();
+  // Starts a request, lets it wait 1000 ms, cancels it; the error it ended with.
+  auto cancelled = [&](HANDLE handle, const auto& startRequest) {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    EXPECT_FALSE(startRequest(overlapped));
+    EXPECT_EQ(os::GetLastError(), DWORD(ERROR_IO_PENDING));
+    EXPECT_EQ(os::WaitForSingleObject(event.get(), 1000), DWORD(WAIT_TIMEOUT));
+    EXPECT_TRUE(os::CancelIo(handle));
+    DWORD count = 7;
+    EXPECT_FALSE(os::GetOverlappedResult(handle, &overlapped, &count, TRUE));
+    EXPECT_EQ(count, 0u);
+    return os::GetLastError();
+  };
+  const std::string command = "\x1b.5";
+  EXPECT_EQ(cancelled(out.get(),
+                      [&](OVERLAPPED& overlapped) {
+                        return os::WriteFile(out.get(), command.data(), DWORD(command.size()),
+                                             nullptr, &overlapped);
+                      }),
+            DWORD(ERROR_OPERATION_ABORTED));
+  char input[3] = {'K', 0, 0};
+  char output[512];
+  for (DWORD code : {usb::IOCTL_USBPRINT_GET_LPT_STATUS, usb::IOCTL_USBPRINT_VENDOR_GET_COMMAND,
+                     usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND}) {
+    EXPECT_EQ(cancelled(device.get(),
+                        [&](OVERLAPPED& overlapped) {
+                          return os::DeviceIoControl(device.get(), code, input, sizeof input,
+                                                     output, sizeof output, nullptr, &overlapped);
+                        }),
+              DWORD(ERROR_OPERATION_ABORTED));
+  }
+  EXPECT_EQ(machine.now() - start, 4000u);
+  EXPECT_EQ(plotter.printerLog().summary(),
+            "refused:write:\\x1b.5,refused:lpt,refused:get:K,refused:set:K");
+  os::UniqueHandle blocking = open("\\PIPE02");
+  DWORD written = 0;
+  EXPECT_THROW(os::WriteFile(blocking.get(), command.data(), 3, &written, nullptr),
+               os::sim::Deadlock);
 }
 
 class PrintClassJobTest : public PrintClassFaceTest {

@@ -91,6 +91,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
       "connection = printer\n"
       "model = velkorclassic5199\n"
       "online = no\n"
+      "refuses-data = YES\n"
       "power-on-after = never\n");
   ASSERT_EQ(world.plotters.size(), 2u);
   const sim::PlotterPlan& a = world.plotters[0];
@@ -105,6 +106,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
   EXPECT_EQ(a.powerOnAfter, os::sim::Tick{20000});
   EXPECT_FALSE(a.misbehaviour.switchedOff);
   EXPECT_FALSE(a.misbehaviour.openError);
+  EXPECT_FALSE(a.misbehaviour.refusesData);
   EXPECT_EQ(a.identity.instanceSerial, "VK0000001");
 
   // A printer takes its USB identifiers from the row its model names, letter case aside.
@@ -115,6 +117,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
   EXPECT_EQ(b.identity.productId, row.productId);
   EXPECT_EQ(b.identity.instanceSerial, "VK0000002");
   EXPECT_TRUE(b.misbehaviour.switchedOff);
+  EXPECT_TRUE(b.misbehaviour.refusesData);
   EXPECT_FALSE(b.powerOnAfter);
 }
 
@@ -234,6 +237,10 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
        "lab.world:3: unknown state \"stopped\" (ready, paused, offline or error)"},
       {"[queue Q]\nport = USB001\nprint-delay = 1s",
        "lab.world:3: bad number for print-delay: \"1s\""},
+      {"[plotter X]\nrefuses-data = yes",
+       "lab.world:2: refuses-data applies to printer plotters only"},
+      {"[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\nrefuses-data = always",
+       "lab.world:4: bad yes/no for refuses-data: \"always\""},
       {"[plotter X]\nopen-error = locked",
        "lab.world:2: unknown open-error \"locked\" (access-denied or in-use)"},
       {"[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\nopen-error = in-use",

@@ -244,6 +244,20 @@ TEST_F(PrinterUpdate, AQueueThatHoldsTheJobsFailsTheUpdateAndSaysWhy) {
   EXPECT_EQ(plotter_->printerLog().summary(), "lpt,lpt,lpt,lpt,lpt,job:4");
 }
 
+// The longest an update waits for a plotter that stops taking data once told to switch: each
+// of the eight polls' port-status requests pends until its 1000 ms wait ends it.
+TEST_F(PrinterUpdate, PlotterTakingNoDataAfterTheSwitchFailsAfterEightBoundedPolls) {
+  machine.faults()
+      .on(os::sim::Call::DeviceIoControl)
+      .code(usb::IOCTL_USBPRINT_GET_LPT_STATUS)
+      .fromNth(2)
+      .neverComplete();
+  EXPECT_EQ(updateFrom("????", -4), 4000 + 8 * (1000 + 1000));
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"Error sending update to plotter. Connection OK?"});
+  EXPECT_TRUE(machine.printJobs().empty());
+}
+
 TEST_F(PrinterUpdate, YesToTheQuestionSendsTheUpdate) {
   prompter.willAnswer(true);
   EXPECT_EQ(update(firmwareFile(0x4D12), 3, 1, "2.01"), 0);
