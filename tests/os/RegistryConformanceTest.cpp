@@ -1,6 +1,7 @@
 // Registry reads as the print-queue walk makes them: two-call value reads, subkey lists.
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "ConformanceTest.h"
 #include "os/Handles.h"
@@ -116,14 +117,20 @@ TEST_P(RegistryConformance, KeyNamesIgnoreCase) {
   EXPECT_NE(key.get(), nullptr);
 }
 
+// The number of subkeys and the length of the longest name, as RegQueryInfoKeyA tells them.
+std::pair<DWORD, DWORD> subkeyCountAndLongest(HKEY key) {
+  DWORD count = 0, longest = 0;
+  EXPECT_EQ(os::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  return {count, longest};
+}
+
 TEST_P(RegistryConformance, SubkeysAreCountedAndEnumeratedByName) {
   ASSERT_TRUE(env().loadRegistry(kRegText));
   Registry queues("SOFTWARE\\VelkorTest\\Queues");
   ASSERT_EQ(queues.status, ERROR_SUCCESS);
-  DWORD count = 0, longest = 0;
-  ASSERT_EQ(os::RegQueryInfoKeyA(queues.get(), nullptr, nullptr, nullptr, &count, &longest,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  const auto [count, longest] = subkeyCountAndLongest(queues.get());
   EXPECT_EQ(count, 3u);
   EXPECT_EQ(longest, 14u);  // "Mid Queue Name"
 
@@ -155,10 +162,7 @@ TEST_P(RegistryConformance, ANameBeyondTheOldCodePagesComesInUtf8) {
   const std::string expected = "\u03a9\u03bc\u03ad\u03b3\u03b1 \u6e2c\u8a66 \u0141\u00f3d\u017a";
   Registry queues("SOFTWARE\\VelkorTest\\Queues");
   ASSERT_EQ(queues.status, ERROR_SUCCESS);
-  DWORD count = 0, longest = 0;
-  ASSERT_EQ(os::RegQueryInfoKeyA(queues.get(), nullptr, nullptr, nullptr, &count, &longest,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  const auto [count, longest] = subkeyCountAndLongest(queues.get());
   EXPECT_EQ(count, 1u);
   EXPECT_EQ(longest, 13u);
   EXPECT_EQ(expected.size(), 25u);
