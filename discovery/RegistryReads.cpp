@@ -32,7 +32,7 @@ std::string nameAt(HKEY key, DWORD index, DWORD longest) {
     LSTATUS status =
         os::RegEnumKeyExA(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_SUCCESS) return std::string(name.data(), strnlen(name.data(), name.size()));
-    if (status != ERROR_MORE_DATA) break;
+    if (status != ERROR_MORE_DATA || units == kLongestKeyName) break;
   }
   return {};
 }

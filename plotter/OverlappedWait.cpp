@@ -17,4 +17,10 @@ std::optional<DWORD> awaitOverlapped(HANDLE handle, OVERLAPPED& overlapped, BOOL
   return transferred;
 }
 
+std::optional<DWORD> requestEnd(HANDLE handle, OVERLAPPED& overlapped, BOOL started,
+                                DWORD countAtOnce, DWORD waitTime) {
+  if (started) return countAtOnce;
+  return awaitOverlapped(handle, overlapped, started, waitTime);
+}
+
 }  // namespace plotter

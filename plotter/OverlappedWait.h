@@ -13,5 +13,9 @@ namespace plotter {
 // is cancelled and its end awaited, so that the caller's buffer and OVERLAPPED may go.
 std::optional<DWORD> awaitOverlapped(HANDLE handle, OVERLAPPED& overlapped, BOOL started,
                                      DWORD waitTime);
+// The end of a write or device request: the count its call returned when it ended at once
+// (started), else awaitOverlapped's.
+std::optional<DWORD> requestEnd(HANDLE handle, OVERLAPPED& overlapped, BOOL started,
+                                DWORD countAtOnce, DWORD waitTime);
 
 }  // namespace plotter

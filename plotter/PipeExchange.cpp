@@ -51,9 +51,7 @@ bool writeCommand(HANDLE out, HANDLE event, const CommandEntry& entry, const std
   DWORD written = 0;
   BOOL wrote =
       os::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &overlapped);
-  std::optional<DWORD> count =
-      wrote ? std::optional(written) : awaitOverlapped(out, overlapped, wrote, waitTime);
-  return count == bytes.size();
+  return requestEnd(out, overlapped, wrote, written, waitTime) == bytes.size();
 }
 
 std::optional<DWORD> readPipe(HANDLE in, HANDLE event, void* buffer, DWORD size, DWORD waitTime) {

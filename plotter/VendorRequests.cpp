@@ -35,8 +35,7 @@ std::optional<DWORD> request(HANDLE device, DWORD code, void* input, DWORD input
   DWORD returned = 0;
   BOOL started = os::DeviceIoControl(device, code, input, inputSize, output, outputSize, &returned,
                                      &overlapped);
-  if (started) return returned;
-  return awaitOverlapped(device, overlapped, started, kCommandWaitTime);
+  return requestEnd(device, overlapped, started, returned, kCommandWaitTime);
 }
 
 }  // namespace
