@@ -140,7 +140,9 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
     return operation;
   }
   file->pending().push_back(operation);
-  if (completion.when == IoCompletion::When::At) {
+  if (completion.when == IoCompletion::When::Outside) {
+    awaitOutside(operation, std::move(completion.outside));
+  } else if (completion.when == IoCompletion::When::At) {
     std::weak_ptr<IoOperation> weak = operation;
     operation->timer = clock_.schedule(clock_.now() + completion.at, [this, weak] {
       if (auto running = weak.lock()) {
@@ -150,6 +152,22 @@ std::shared_ptr<IoOperation> IoManager::start(const std::shared_ptr<FileObject>&
     });
   }
   return operation;
+}
+
+// The outcome comes on the device's own thread and is posted to the clock, so that it completes
+// the request inside a wait of the machine's thread, unless the program gave it up meanwhile.
+void IoManager::awaitOutside(const std::shared_ptr<IoOperation>& operation,
+                             std::shared_ptr<OutsideRequest> request) {
+  operation->outside = request;
+  clock_.expectOutside(+1);
+  std::weak_ptr<IoOperation> weak = operation;
+  request->attach([this, weak](OutsideRequest::Finish finishing) {
+    clock_.post([this, weak, finishing = std::move(finishing)] {
+      clock_.expectOutside(-1);
+      std::shared_ptr<IoOperation> running = weak.lock();
+      if (running && !running->done) complete(*running, finishing());
+    });
+  });
 }
 
 // The device's finishing function may itself end the request (by unplugging its device).
@@ -164,6 +182,8 @@ void IoManager::complete(IoOperation& operation, IoOutcome outcome) {
   operation.outcome = outcome;
   if (operation.timer) clock_.cancel(*operation.timer);
   operation.timer.reset();
+  if (operation.outside && operation.outside->detach()) clock_.expectOutside(-1);
+  operation.outside.reset();
   if (operation.overlapped) {
     operation.overlapped->Internal = statusFromError(outcome.error);
     operation.overlapped->InternalHigh = outcome.bytes;

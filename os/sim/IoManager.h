@@ -19,6 +19,7 @@
 #include "os/sim/FaultInjector.h"
 #include "os/sim/FileObject.h"
 #include "os/sim/HandleTable.h"
+#include "os/sim/OutsideRequest.h"
 #include "os/sim/SimEvent.h"
 #include "os/sim/VirtualClock.h"
 
@@ -30,6 +31,7 @@ struct IoOperation {
   std::shared_ptr<SimEvent> event;   // the OVERLAPPED's event, held even if its handle closes
   std::function<IoOutcome()> finish;
   std::optional<VirtualClock::Timer> timer;
+  std::shared_ptr<OutsideRequest> outside;  // a request a device outside the machine ends
   bool done = false;
   IoOutcome outcome;
 };
@@ -66,6 +68,8 @@ class IoManager {
                                      IoCompletion completion, LPOVERLAPPED overlapped,
                                      std::shared_ptr<SimEvent> event);
   void finish(IoOperation& operation);
+  void awaitOutside(const std::shared_ptr<IoOperation>& operation,
+                    std::shared_ptr<OutsideRequest> request);
   void complete(IoOperation& operation, IoOutcome outcome);
   void forgetAll();
 

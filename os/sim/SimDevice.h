@@ -15,6 +15,8 @@
 
 namespace os::sim {
 
+class OutsideRequest;
+
 // Virtual time in milliseconds since the machine started.
 using Tick = uint64_t;
 
@@ -37,19 +39,24 @@ struct IoOutcome {
 // When a request ends. The finishing function runs at that virtual instant (and may then fill
 // the request's output buffer, which the caller keeps valid until completion).
 struct IoCompletion {
-  enum class When { Now, At, Never };
+  enum class When { Now, At, Never, Outside };
   When when = When::Now;
   Tick at = 0;  // When::At: the delay after the request was submitted
   std::function<IoOutcome()> finish;
+  std::shared_ptr<OutsideRequest> outside;  // When::Outside: ended from outside the machine
 
   static IoCompletion now(IoOutcome outcome) {
-    return {When::Now, 0, [outcome] { return outcome; }};
+    return {When::Now, 0, [outcome] { return outcome; }, nullptr};
   }
   static IoCompletion after(Tick delay, std::function<IoOutcome()> finish) {
-    return {When::At, delay, std::move(finish)};
+    return {When::At, delay, std::move(finish), nullptr};
   }
   // Pending until cancelled (CancelIo, CloseHandle) or until the device goes away.
-  static IoCompletion never() { return {When::Never, 0, nullptr}; }
+  static IoCompletion never() { return {When::Never, 0, nullptr, nullptr}; }
+  // Ended by a device outside the machine, on a thread of its own (OutsideRequest.h).
+  static IoCompletion outsideBy(std::shared_ptr<OutsideRequest> request) {
+    return {When::Outside, 0, nullptr, std::move(request)};
+  }
 };
 
 // One open file object of a device: the device itself or a pipe below it.

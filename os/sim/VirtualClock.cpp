@@ -35,22 +35,72 @@ VirtualClock::Timer VirtualClock::schedule(Tick at, std::function<void()> action
 bool VirtualClock::waitUntil(const std::function<bool()>& done, std::optional<Tick> deadline,
                              const std::function<std::string()>& describe) {
   while (!done()) {
+    if (runPosted()) continue;
     auto next = timers_.begin();
-    if (next != timers_.end() && (!deadline || next->first.at <= *deadline)) {
-      advanceTo(next->first.at);
-      std::function<void()> action = std::move(next->second);
-      timers_.erase(next);
-      action();
-      continue;
-    }
-    if (!deadline) {
+    const bool timerFirst = next != timers_.end() && (!deadline || next->first.at <= *deadline);
+    const std::optional<Tick> target = timerFirst ? std::optional(next->first.at) : deadline;
+    if (!target && outsidePending_ == 0) {
       throw Deadlock(describe() + " at " + std::to_string(now_) +
                      " ms: nothing scheduled can end it");
     }
-    advanceTo(*deadline);
-    return done();
+    if (!reach(target)) continue;
+    if (!timerFirst) {
+      runPosted();
+      return done();
+    }
+    std::function<void()> action = std::move(next->second);
+    timers_.erase(next);
+    action();
   }
   return true;
+}
+
+void VirtualClock::post(std::function<void()> action) {
+  {
+    std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(action));
+  }
+  postedArrived_.notify_all();
+}
+
+bool VirtualClock::runPosted() {
+  std::vector<std::function<void()>> actions;
+  {
+    std::lock_guard lock(postedMutex_);
+    actions.swap(posted_);
+  }
+  for (auto& action : actions) action();
+  return !actions.empty();
+}
+
+bool VirtualClock::reach(std::optional<Tick> instant) {
+  if (instant && (!pacing_ || *instant <= now_)) {
+    now_ = std::max(now_, *instant);
+    return true;
+  }
+  std::unique_lock lock(postedMutex_);
+  const auto arrived = [this] { return !posted_.empty(); };
+  if (!instant) {
+    postedArrived_.wait(lock, arrived);
+  } else {
+    const auto due = pacingStartReal_ + std::chrono::milliseconds(*instant - pacingStartTick_);
+    // Windows' sleep may end a fraction of a millisecond before the steady clock says so.
+    while (!arrived() && std::chrono::steady_clock::now() < due) {
+      postedArrived_.wait_until(lock, due, arrived);
+    }
+    if (!arrived()) {
+      now_ = *instant;
+      return true;
+    }
+  }
+  if (pacing_) now_ = std::max(now_, instant ? std::min(pacedNow(), *instant) : pacedNow());
+  return false;
+}
+
+Tick VirtualClock::pacedNow() const {
+  const auto passed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - pacingStartReal_);
+  return pacingStartTick_ + static_cast<Tick>(passed.count());
 }
 
 void VirtualClock::setRealTimePacing(bool on) {
@@ -61,20 +111,7 @@ void VirtualClock::setRealTimePacing(bool on) {
 
 void VirtualClock::catchUpWithRealTime() {
   if (!pacing_) return;
-  const auto passed = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - pacingStartReal_);
-  const Tick realNow = pacingStartTick_ + static_cast<Tick>(passed.count());
-  waitUntil([] { return false; }, realNow, [] { return std::string(); });
-}
-
-void VirtualClock::advanceTo(Tick instant) {
-  if (instant <= now_) return;
-  if (pacing_) {
-    // Windows' sleep may end a fraction of a millisecond before the steady clock says so.
-    const auto due = pacingStartReal_ + std::chrono::milliseconds(instant - pacingStartTick_);
-    while (std::chrono::steady_clock::now() < due) std::this_thread::sleep_until(due);
-  }
-  now_ = instant;
+  waitUntil([] { return false; }, pacedNow(), [] { return std::string(); });
 }
 
 }  // namespace os::sim

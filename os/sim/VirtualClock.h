@@ -10,9 +10,13 @@
 #include <compare>
 #include <cstdint>
 #include <functional>
+#include <atomic>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "os/sim/SimDevice.h"
 
@@ -51,6 +55,13 @@ class VirtualClock {
   bool waitUntil(const std::function<bool()>& done, std::optional<Tick> deadline,
                  const std::function<std::string()>& describe);
 
+  // Any thread: runs action inside the machine's next wait (or the one running), waking a wait
+  // that sleeps for real. Devices outside the machine end their requests so.
+  void post(std::function<void()> action);
+  // Requests outside the machine that have not ended: while there are any, a wait without a
+  // deadline and with nothing scheduled sleeps until one ends instead of being a deadlock.
+  void expectOutside(int change) { outsidePending_ += change; }
+
   // Real-time pacing: from now on a virtual millisecond takes a real one, and a wait ends at the
   // real instant its virtual one stands for.
   void setRealTimePacing(bool on);
@@ -59,7 +70,12 @@ class VirtualClock {
   void catchUpWithRealTime();
 
  private:
-  void advanceTo(Tick instant);
+  // Moves the clock to instant (none: until something is posted); false when something posted
+  // ended a sleep early, with the clock at the real time it ended.
+  bool reach(std::optional<Tick> instant);
+  // Runs what was posted; false when nothing was.
+  bool runPosted();
+  Tick pacedNow() const;
 
   Tick now_ = 0;
   LocalTime start_ = kFixedStartTime;  // the local time at instant 0
@@ -68,6 +84,10 @@ class VirtualClock {
   std::chrono::steady_clock::time_point pacingStartReal_;
   Tick pacingStartTick_ = 0;
   std::map<Timer, std::function<void()>> timers_;
+  std::mutex postedMutex_;
+  std::condition_variable postedArrived_;
+  std::vector<std::function<void()>> posted_;
+  std::atomic<int> outsidePending_{0};
 };
 
 }  // namespace os::sim
