@@ -129,12 +129,15 @@ DWORD jobStatusOf(int jobState, const std::vector<std::string>& jobReasons) {
 
 DWORD printerStatusOf(const CupsQueue& queue) {
   DWORD status = 0;
-  if (queue.state == IPP_PSTATE_STOPPED) {
-    status |= hasReason(queue.reasons, "paused") ? PRINTER_STATUS_PAUSED : PRINTER_STATUS_ERROR;
-  }
   if (hasReason(queue.reasons, "offline")) status |= PRINTER_STATUS_OFFLINE;
   for (const std::string& reason : queue.reasons) {
     if (endsWith(reason, "-error")) status |= PRINTER_STATUS_ERROR;
+  }
+  // CUPS marks "paused" also a printer that its backend stopped; that one has another reason
+  // beside it and is in error, not paused by someone.
+  if (queue.state == IPP_PSTATE_STOPPED) {
+    const bool byHand = hasReason(queue.reasons, "paused") && status == 0;
+    status |= byHand ? PRINTER_STATUS_PAUSED : PRINTER_STATUS_ERROR;
   }
   return status;
 }
