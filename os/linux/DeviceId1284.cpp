@@ -4,19 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "os/sim/CaseInsensitive.h"
+
 namespace os::linux_platform {
 namespace {
-
-bool sameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
@@ -50,7 +41,7 @@ std::optional<std::string> deviceIdField(std::string_view deviceId, std::string_
     const size_t colon = pair.find(':');
     if (colon == std::string_view::npos) continue;
     const std::string_view key = trimmed(pair.substr(0, colon));
-    if (sameKey(key, longKey) || sameKey(key, shortKey)) {
+    if (os::sim::equalsIgnoringCase(key, longKey) || os::sim::equalsIgnoringCase(key, shortKey)) {
       return std::string(trimmed(pair.substr(colon + 1)));
     }
   }
