@@ -7,7 +7,8 @@ namespace {
 
 constexpr const char* kQueueAttributes[] = {"printer-name", "device-uri", "printer-state",
                                             "printer-state-reasons",
-                                            "printer-is-accepting-jobs"};
+                                            "printer-is-accepting-jobs",
+                                            "printer-state-message"};
 
 void askFor(ipp_t* request) {
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
@@ -22,6 +23,8 @@ ipp_attribute_t* readQueue(ipp_t* response, ipp_attribute_t* attr, CupsQueue* qu
       queue->name = ippGetString(attr, 0, nullptr);
     } else if (name == "device-uri") {
       queue->deviceUri = ippGetString(attr, 0, nullptr);
+    } else if (name == "printer-state-message") {
+      queue->message = ippGetString(attr, 0, nullptr);
     } else if (name == "printer-state") {
       queue->state = ippGetInteger(attr, 0);
     } else if (name == "printer-is-accepting-jobs") {

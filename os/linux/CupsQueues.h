@@ -16,6 +16,7 @@ struct CupsQueue {
   int state = IPP_PSTATE_IDLE;       // printer-state: idle, processing or stopped
   std::vector<std::string> reasons;  // printer-state-reasons, "none" left out
   bool accepting = true;             // printer-is-accepting-jobs
+  std::string message;               // printer-state-message
 };
 
 // Every queue of the scheduler, in name order; none when no scheduler answers ("no print

@@ -133,10 +133,11 @@ DWORD printerStatusOf(const CupsQueue& queue) {
   for (const std::string& reason : queue.reasons) {
     if (endsWith(reason, "-error")) status |= PRINTER_STATUS_ERROR;
   }
-  // CUPS marks "paused" also a printer that its backend stopped; that one has another reason
-  // beside it and is in error, not paused by someone.
+  // CUPS marks "paused" also a printer that its backend stopped, and keeps the backend's last
+  // error as the printer's message; a printer paused by hand says "Paused" (or nothing).
   if (queue.state == IPP_PSTATE_STOPPED) {
-    const bool byHand = hasReason(queue.reasons, "paused") && status == 0;
+    const bool byHand = hasReason(queue.reasons, "paused") && status == 0 &&
+                        (queue.message.empty() || queue.message == "Paused");
     status |= byHand ? PRINTER_STATUS_PAUSED : PRINTER_STATUS_ERROR;
   }
   return status;

@@ -11,7 +11,8 @@
 // attributes, with the statuses that plotter/PrintJobFollow reads as the simulated spooler's:
 // a completed or canceled job has left the queue (ERROR_INVALID_PARAMETER); a job being sent
 // is spooling, a processing one printing, a held one paused, a stopped or aborted one in
-// error; a stopped printer is paused when it was paused (cupsdisable), else in error;
+// error; a stopped printer is paused when it was paused (cupsdisable: its message is
+// "Paused"), else in error (its backend stopped it, and its message says why);
 // offline-report shows offline; an "-error" reason shows an error.
 //
 // Printer handles live in the machine's handle table, so that its count shows a leak and no

@@ -27,9 +27,11 @@ std::string usbPrintModelId(std::string_view maker, std::string_view model);
 // The concatenated text as it stands in the ID: blanks replaced, at most 20 characters.
 std::string usbPrintNameModel(std::string_view maker, std::string_view model);
 
-// The checksum part. Windows does not publish its algorithm (its documentation says the CRC it
-// forms may match no other CRC algorithm); this is a CRC-16 (polynomial 0x8005, reflected, as
-// the parallel enumerator's sample code describes) over the concatenated, uncut text.
+// The checksum part: the CRC-16 of the concatenated text as it stands (blanks kept, not cut),
+// polynomial 0x8005 taken bit-reversed (0xA001), initial value 0, in four upper-case hex
+// digits. Windows does not publish it; this is the CRC that reproduces the hardware IDs
+// Windows gave printers in the field (EPSON SC-P600 Series -> 730C exactly, and the three
+// Hewlett-Packard LaserJet IDs up to their maker text).
 std::string usbPrintChecksum(std::string_view maker, std::string_view model);
 
 }  // namespace os::linux_platform

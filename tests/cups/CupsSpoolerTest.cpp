@@ -78,7 +78,7 @@ class CupsSpoolerTest : public ::testing::Test {
     UniqueHttp http = connectToCups(CupsServer::fromEnvironment());
     CupsQueue queue;
     if (!http || findCupsQueue(http.get(), name, &queue) != QueueLookup::Found) return "?";
-    std::string text = "state " + std::to_string(queue.state);
+    std::string text = "state " + std::to_string(queue.state) + " \"" + queue.message + "\"";
     for (const std::string& reason : queue.reasons) text += " " + reason;
     return text;
   }
@@ -133,7 +133,8 @@ TEST_F(CupsSpoolerTest, APausedQueueHoldsItsJobs) {
   const size_t before = received_.size();
   const DWORD job = send(printer, "held", "PU;");
   ASSERT_NE(job, 0u);
-  EXPECT_EQ(printerStatus(printer), static_cast<DWORD>(PRINTER_STATUS_PAUSED));
+  EXPECT_EQ(printerStatus(printer), static_cast<DWORD>(PRINTER_STATUS_PAUSED))
+      << described("Plotter");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(jobStatus(printer, job).has_value());
   ASSERT_TRUE(cups_->runTool("cupsenable", {"Plotter"}));
@@ -142,15 +143,12 @@ TEST_F(CupsSpoolerTest, APausedQueueHoldsItsJobs) {
   EXPECT_TRUE(spooler_.close(printer));
 }
 
-TEST_F(CupsSpoolerTest, AQueueWhosePlotterIsAbsentStopsAndHoldsTheJob) {
+TEST_F(CupsSpoolerTest, AQueueWhosePlotterIsAbsentStopsInError) {
   HANDLE printer = open("Absent");
   const DWORD job = send(printer, "lost", "PU;");
   ASSERT_NE(job, 0u);
-  // CUPS stops the printer and leaves only "paused" once the backend has ended: the queue
-  // holds the job as a paused one would.
-  EXPECT_TRUE(eventually([&] {
-    return printerStatus(printer) & (PRINTER_STATUS_PAUSED | PRINTER_STATUS_ERROR);
-  })) << described("Absent");
+  EXPECT_TRUE(eventually([&] { return printerStatus(printer) == PRINTER_STATUS_ERROR; }))
+      << described("Absent");
   EXPECT_TRUE(jobStatus(printer, job).has_value());
   EXPECT_TRUE(spooler_.close(printer));
 }

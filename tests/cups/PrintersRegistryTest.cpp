@@ -40,10 +40,10 @@ TEST(PrintersRegistry, QueuesOnPresentUsbPrintersGetTheirPortAndDeviceKeys) {
       port("USB001", "Classic 5", "A100", "USB\\VID_0DD4&PID_0301\\A100"),
       port("USB002", "Classic 5", "B200", "USB\\VID_0DD4&PID_0301\\B200")};
   const std::vector<CupsQueue> queues = {
-      {"Second", "usb://Velkor/Classic%205?serial=B200", IPP_PSTATE_IDLE, {}, true},
-      {"Again", "usb://velkor/classic%205?serial=B200&interface=0", IPP_PSTATE_IDLE, {}, true},
-      {"Office", "ipp://printer.local/ipp/print", IPP_PSTATE_IDLE, {}, true},
-      {"Gone", "usb://Velkor/Classic%205?serial=C300", IPP_PSTATE_STOPPED, {}, true}};
+      {"Second", "usb://Velkor/Classic%205?serial=B200", IPP_PSTATE_IDLE, {}, true, ""},
+      {"Again", "usb://velkor/classic%205?serial=B200&interface=0", IPP_PSTATE_IDLE, {}, true, ""},
+      {"Office", "ipp://printer.local/ipp/print", IPP_PSTATE_IDLE, {}, true, ""},
+      {"Gone", "usb://Velkor/Classic%205?serial=C300", IPP_PSTATE_STOPPED, {}, true, ""}};
   const auto values = valuesOf(printersRegistryText(queues, ports));
 
   EXPECT_EQ(values.at(kPrinters + "Second|Port"), "USB002");

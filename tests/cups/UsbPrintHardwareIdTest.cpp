@@ -15,8 +15,9 @@ TEST(DeviceId1284, FieldsByLongOrShortNameInAnyCase) {
   EXPECT_FALSE(deviceIdField("garbage without pairs", "MODEL", "MDL"));
 }
 
-// Published pairs: the parallel enumerator's documented example (HP LaserJet 4P) and the
-// hardware IDs Windows gave two USB printers (HP LaserJet 1020, P1007) in their registries.
+// Published pairs: the parallel enumerator's documented example (HP LaserJet 4P), the
+// hardware IDs Windows gave two USB printers (HP LaserJet 1020, P1007) in their registries and
+// the USBPRINT documentation's example (whose checksum is only illustrative).
 struct PublishedPair {
   const char* maker;
   const char* model;
@@ -37,6 +38,11 @@ TEST(UsbPrintHardwareId, NameAndModelAsWindowsCutsThem) {
     EXPECT_EQ(id.substr(0, 20), std::string(pair.hardwareId, 20));
   }
   EXPECT_EQ(usbPrintNameModel("Velkor", "P Series"), "VelkorP_Series");
+}
+
+TEST(UsbPrintHardwareId, AsWindowsFormedItInTheField) {
+  // A hardware ID Windows gave a USB printer (an INF's USBPRINT\ line and its 1284 ID).
+  EXPECT_EQ(usbPrintModelId("EPSON", "SC-P600 Series"), "EPSONSC-P600_Series730C");
 }
 
 TEST(UsbPrintHardwareId, ChecksumIsFourUpperCaseHexDigitsOfTheWholeText) {
