@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "os/sim/LastError.h"
+#include "os/sim/SpoolerCallOrder.h"
 #include "os/sim/SpoolerInfo.h"
 
 namespace os::linux_platform {
@@ -29,6 +30,7 @@ class Printer : public os::sim::KernelObject {
   CupsQueue queue;
   UniqueHttp http;
   std::optional<OpenDocument> doc;
+  bool hasDocument() const { return doc.has_value(); }
 };
 
 // The last error a failed IPP exchange leaves: no answer at all is a spooler that is not
@@ -44,17 +46,6 @@ DWORD ippFailure() {
   return cupsLastError() > IPP_STATUS_OK_CONFLICTING && cupsLastError() < 0x0500
              ? ERROR_GEN_FAILURE
              : RPC_S_SERVER_UNAVAILABLE;
-}
-
-std::shared_ptr<Printer> printerInDoc(const os::sim::HandleTable& handles, HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles.find<Printer>(handle);
-  if (!printer) {
-    failWith(ERROR_INVALID_HANDLE);
-  } else if (!printer->doc) {
-    failWith(ERROR_SPL_NO_STARTDOC);
-    printer.reset();
-  }
-  return printer;
 }
 
 bool hasReason(const std::vector<std::string>& reasons, std::string_view word) {
@@ -162,10 +153,9 @@ BOOL CupsSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
 
 DWORD CupsSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
   std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (level != 1) return failWith(ERROR_INVALID_LEVEL);
-  if (!docInfo) return failWith(ERROR_INVALID_PARAMETER);
-  if (printer->doc) return failWith(ERROR_INVALID_PRINTER_STATE);
+  const DWORD refusal =
+      os::sim::startDocRefusal(printer != nullptr, level, docInfo, printer && printer->doc);
+  if (refusal != ERROR_SUCCESS) return failWith(refusal);
   const auto* info = reinterpret_cast<const DOC_INFO_1A*>(docInfo);
   const std::string title = info->pDocName ? info->pDocName : "";
   UniqueHttp stream = connectToCups(server_);
@@ -184,7 +174,7 @@ DWORD CupsSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
 }
 
 BOOL CupsSpooler::startPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  std::shared_ptr<Printer> printer = os::sim::printerInDoc<Printer>(handles_, handle);
   if (!printer) return FALSE;
   if (printer->doc->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   printer->doc->inPage = true;
@@ -207,7 +197,7 @@ BOOL CupsSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD writt
 }
 
 BOOL CupsSpooler::endPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  std::shared_ptr<Printer> printer = os::sim::printerInDoc<Printer>(handles_, handle);
   if (!printer) return FALSE;
   if (!printer->doc->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   printer->doc->inPage = false;
@@ -215,7 +205,7 @@ BOOL CupsSpooler::endPage(HANDLE handle) {
 }
 
 BOOL CupsSpooler::endDoc(HANDLE handle) {
-  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  std::shared_ptr<Printer> printer = os::sim::printerInDoc<Printer>(handles_, handle);
   if (!printer) return FALSE;
   OpenDocument doc = std::move(*printer->doc);
   printer->doc.reset();

@@ -5,6 +5,7 @@
 
 #include "os/sim/CaseInsensitive.h"
 #include "os/sim/LastError.h"
+#include "os/sim/SpoolerCallOrder.h"
 #include "os/sim/SpoolerInfo.h"
 
 namespace os::sim {
@@ -22,6 +23,7 @@ class Printer : public KernelObject {
   std::string queue;
   std::string port;
   std::optional<PrintJob> job;  // the document being printed
+  bool hasDocument() const { return job.has_value(); }
   std::vector<BYTE> data;       // its bytes, until it ends
   bool inPage = false;
 };
@@ -32,18 +34,6 @@ std::string textValue(const RegistryKey& key, std::string_view name) {
   if (!value) return {};
   auto end = std::find(value->data.begin(), value->data.end(), BYTE{0});
   return std::string(value->data.begin(), end);
-}
-
-// The printer behind the handle if a document is started on it; null (last error set) if not.
-std::shared_ptr<Printer> printerInDoc(const HandleTable& handles, HANDLE handle) {
-  std::shared_ptr<Printer> printer = handles.find<Printer>(handle);
-  if (!printer) {
-    failWith(ERROR_INVALID_HANDLE);
-  } else if (!printer->job) {
-    failWith(ERROR_SPL_NO_STARTDOC);
-    printer.reset();
-  }
-  return printer;
 }
 
 // The printer a Get call asks about, if the handle is one, the level is one the call answers and
@@ -103,10 +93,8 @@ BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
 
 DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
   std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (level != 1) return failWith(ERROR_INVALID_LEVEL);
-  if (!docInfo) return failWith(ERROR_INVALID_PARAMETER);
-  if (printer->job) return failWith(ERROR_INVALID_PRINTER_STATE);
+  const DWORD refusal = startDocRefusal(printer != nullptr, level, docInfo, printer && printer->job);
+  if (refusal != ERROR_SUCCESS) return failWith(refusal);
   if (std::optional<Fault> fault = faults_.check(Call::StartDocPrinter, printer->queue)) {
     return failWith(fault->error);
   }
@@ -120,7 +108,7 @@ DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
 }
 
 BOOL PrintSpooler::startPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  std::shared_ptr<Printer> printer = printerInDoc<Printer>(handles_, handle);
   if (!printer) return FALSE;
   if (printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   if (std::optional<Fault> fault = faults_.check(Call::StartPagePrinter, printer->queue)) {
@@ -148,7 +136,7 @@ BOOL PrintSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD writ
 }
 
 BOOL PrintSpooler::endPage(HANDLE handle) {
-  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  std::shared_ptr<Printer> printer = printerInDoc<Printer>(handles_, handle);
   if (!printer) return FALSE;
   if (!printer->inPage) return failWith(ERROR_INVALID_PRINTER_STATE);
   if (std::optional<Fault> fault = faults_.check(Call::EndPagePrinter, printer->queue)) {
@@ -159,7 +147,7 @@ BOOL PrintSpooler::endPage(HANDLE handle) {
 }
 
 BOOL PrintSpooler::endDoc(HANDLE handle) {
-  std::shared_ptr<Printer> printer = printerInDoc(handles_, handle);
+  std::shared_ptr<Printer> printer = printerInDoc<Printer>(handles_, handle);
   if (!printer) return FALSE;
   if (std::optional<Fault> fault = faults_.check(Call::EndDocPrinter, printer->queue)) {
     return failWith(fault->error);
