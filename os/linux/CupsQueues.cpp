@@ -5,7 +5,9 @@
 namespace os::linux_platform {
 namespace {
 
-constexpr const char* kQueueAttributes[] = {"printer-name", "device-uri", "printer-state",
+constexpr const char* kQueueAttributes[] = {"printer-name",
+                                            "device-uri",
+                                            "printer-state",
                                             "printer-state-reasons",
                                             "printer-is-accepting-jobs",
                                             "printer-state-message"};

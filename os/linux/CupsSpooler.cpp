@@ -55,7 +55,8 @@ bool hasReason(const std::vector<std::string>& reasons, std::string_view word) {
 }
 
 bool endsWith(const std::string& text, std::string_view tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // A job as CUPS describes it; none with the last error set when CUPS cannot be asked.
@@ -66,6 +67,20 @@ struct CupsJob {
   std::string printerUri;
 };
 
+void readJob(ipp_t* response, CupsJob* job) {
+  for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+    const std::string name = ippGetName(a) ? ippGetName(a) : "";
+    if (name == "job-state") job->state = ippGetInteger(a, 0);
+    if (name == "job-name") job->name = ippGetString(a, 0, nullptr);
+    if (name == "job-printer-uri") job->printerUri = ippGetString(a, 0, nullptr);
+    if (name == "job-state-reasons") {
+      for (int i = 0; i < ippGetCount(a); ++i) job->reasons.push_back(ippGetString(a, i, nullptr));
+    }
+  }
+}
+
+// The job as CUPS has it: *known false when CUPS knows no such job; none when CUPS could not
+// be asked.
 std::optional<CupsJob> askJob(http_t* http, int jobId, bool* known) {
   constexpr const char* kAttributes[] = {"job-state", "job-state-reasons", "job-name",
                                          "job-printer-uri"};
@@ -77,17 +92,11 @@ std::optional<CupsJob> askJob(http_t* http, int jobId, bool* known) {
                 static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
   UniqueIpp response(cupsDoRequest(http, request, "/"));
   *known = response && ippGetStatusCode(response.get()) <= IPP_STATUS_OK_CONFLICTING;
-  if (!response || (!*known && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)) return std::nullopt;
-  CupsJob job;
-  for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a; a = ippNextAttribute(response.get())) {
-    const std::string name = ippGetName(a) ? ippGetName(a) : "";
-    if (name == "job-state") job.state = ippGetInteger(a, 0);
-    if (name == "job-name") job.name = ippGetString(a, 0, nullptr);
-    if (name == "job-printer-uri") job.printerUri = ippGetString(a, 0, nullptr);
-    if (name == "job-state-reasons") {
-      for (int i = 0; i < ippGetCount(a); ++i) job.reasons.push_back(ippGetString(a, i, nullptr));
-    }
+  if (!response || (!*known && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)) {
+    return std::nullopt;
   }
+  CupsJob job;
+  readJob(response.get(), &job);
   return job;
 }
 
@@ -100,6 +109,28 @@ std::vector<int> activeJobs(http_t* http, const std::string& queue) {
   cupsFreeJobs(count, jobs);
   std::sort(ids.begin(), ids.end());
   return ids;
+}
+
+// A job being sent on any handle is spooling; any other is as CUPS says. ERROR_SUCCESS, or
+// ERROR_INVALID_PARAMETER for a job the queue does not list (never was, or has ended).
+DWORD lookAtJob(const os::sim::HandleTable& handles, const Printer& printer, DWORD jobId,
+                DWORD* status, std::string* document) {
+  for (const auto& open : handles.all<Printer>()) {
+    if (open->doc && static_cast<DWORD>(open->doc->jobId) == jobId) {
+      *status = JOB_STATUS_SPOOLING;
+      *document = open->doc->name;
+      return ERROR_SUCCESS;
+    }
+  }
+  bool known = false;
+  const std::optional<CupsJob> job = askJob(printer.http.get(), static_cast<int>(jobId), &known);
+  if (!job) return RPC_S_SERVER_UNAVAILABLE;
+  const bool ours = endsWith(job->printerUri, "/printers/" + printer.queue.name);
+  const bool ended = job->state == IPP_JSTATE_COMPLETED || job->state == IPP_JSTATE_CANCELED;
+  if (!known || !ours || ended) return ERROR_INVALID_PARAMETER;
+  *status = jobStatusOf(job->state, job->reasons);
+  *document = job->name;
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -183,10 +214,9 @@ BOOL CupsSpooler::startPage(HANDLE handle) {
 
 BOOL CupsSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD written) {
   std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!written || (!buffer && count)) return failWith(ERROR_INVALID_PARAMETER);
-  *written = 0;
-  if (!printer->doc) return failWith(ERROR_SPL_NO_STARTDOC);
+  const DWORD refusal =
+      os::sim::writeRefusal(printer != nullptr, buffer, count, written, printer && printer->doc);
+  if (refusal != ERROR_SUCCESS) return failWith(refusal);
   if (count == 0) return TRUE;
   if (cupsWriteRequestData(printer->doc->stream.get(), static_cast<const char*>(buffer), count) !=
       HTTP_STATUS_CONTINUE) {
@@ -240,24 +270,8 @@ BOOL CupsSpooler::getJob(HANDLE handle, DWORD jobId, DWORD level, LPBYTE buffer,
   info.Priority = 1;
   info.TotalPages = 1;
   std::string document;
-  const auto sending = handles_.all<Printer>();
-  auto open = std::find_if(sending.begin(), sending.end(), [jobId](const auto& each) {
-    return each->doc && static_cast<DWORD>(each->doc->jobId) == jobId;
-  });
-  if (open != sending.end()) {
-    info.Status = JOB_STATUS_SPOOLING;
-    document = (*open)->doc->name;
-  } else {
-    bool known = false;
-    const std::optional<CupsJob> job = askJob(printer->http.get(), static_cast<int>(jobId), &known);
-    if (!job) return failWith(RPC_S_SERVER_UNAVAILABLE);
-    const bool ours = endsWith(job->printerUri, "/printers/" + printer->queue.name);
-    info.Status = jobStatusOf(job->state, job->reasons);
-    // Ended jobs have left the queue: the spooler no longer lists them.
-    if (!known || !ours || job->state == IPP_JSTATE_COMPLETED || job->state == IPP_JSTATE_CANCELED) {
-      return failWith(ERROR_INVALID_PARAMETER);
-    }
-    document = job->name;
+  if (const DWORD error = lookAtJob(handles_, *printer, jobId, &info.Status, &document)) {
+    return failWith(error);
   }
   const std::vector<int> waiting = activeJobs(printer->http.get(), printer->queue.name);
   auto place = std::find(waiting.begin(), waiting.end(), static_cast<int>(jobId));

@@ -43,8 +43,7 @@ class CupsSpooler {
   BOOL endPage(HANDLE printer);
   BOOL endDoc(HANDLE printer);
   BOOL close(HANDLE printer);
-  BOOL getJob(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
-              LPDWORD needed);
+  BOOL getJob(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed);
   BOOL getPrinter(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed);
 
   // The printer handles open now.

@@ -1,7 +1,8 @@
 #include "os/linux/PrintersRegistry.h"
 
-#include <cctype>
 #include <strings.h>
+
+#include <cctype>
 
 #include "os/linux/DeviceId1284.h"
 #include "os/sim/PrinterRegistryKeys.h"
@@ -19,7 +20,8 @@ struct UsbUri {
 std::string percentDecoded(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+    if (text[i] == '%' && i + 2 < text.size() &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
         std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
       out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
       i += 2;
@@ -54,7 +56,8 @@ bool parseUsbUri(const std::string& uri, UsbUri* parsed) {
   if (slash == std::string::npos) return false;
   parsed->maker = percentDecoded(path.substr(0, slash));
   parsed->model = percentDecoded(path.substr(slash + 1));
-  if (question != std::string::npos) parsed->serial = queryValue(rest.substr(question + 1), "serial");
+  if (question != std::string::npos)
+    parsed->serial = queryValue(rest.substr(question + 1), "serial");
   return true;
 }
 
@@ -114,7 +117,8 @@ std::string printersRegistryText(const std::vector<CupsQueue>& queues,
     if (port) {
       const std::string model =
           usbPrintModelId(deviceIdMaker(port->deviceId), deviceIdModel(port->deviceId));
-      device = os::sim::usbPrinterDevice(model, parentIdPrefix(static_cast<size_t>(port - ports.data())), port->port);
+      device = os::sim::usbPrinterDevice(
+          model, parentIdPrefix(static_cast<size_t>(port - ports.data())), port->port);
     }
     os::sim::writePrintQueue(reg, queue.name, queuePortName(queue, ports), device);
   }

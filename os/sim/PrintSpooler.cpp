@@ -23,9 +23,9 @@ class Printer : public KernelObject {
   std::string queue;
   std::string port;
   std::optional<PrintJob> job;  // the document being printed
-  bool hasDocument() const { return job.has_value(); }
   std::vector<BYTE> data;       // its bytes, until it ends
   bool inPage = false;
+  bool hasDocument() const { return job.has_value(); }
 };
 
 // A text value up to its first zero byte; empty if missing.
@@ -93,7 +93,8 @@ BOOL PrintSpooler::openPrinter(LPSTR name, LPHANDLE printer) {
 
 DWORD PrintSpooler::startDoc(HANDLE handle, DWORD level, LPBYTE docInfo) {
   std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  const DWORD refusal = startDocRefusal(printer != nullptr, level, docInfo, printer && printer->job);
+  const DWORD refusal =
+      startDocRefusal(printer != nullptr, level, docInfo, printer && printer->job);
   if (refusal != ERROR_SUCCESS) return failWith(refusal);
   if (std::optional<Fault> fault = faults_.check(Call::StartDocPrinter, printer->queue)) {
     return failWith(fault->error);
@@ -120,10 +121,9 @@ BOOL PrintSpooler::startPage(HANDLE handle) {
 
 BOOL PrintSpooler::write(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD written) {
   std::shared_ptr<Printer> printer = handles_.find<Printer>(handle);
-  if (!printer) return failWith(ERROR_INVALID_HANDLE);
-  if (!written || (!buffer && count)) return failWith(ERROR_INVALID_PARAMETER);
-  *written = 0;
-  if (!printer->job) return failWith(ERROR_SPL_NO_STARTDOC);
+  const DWORD refusal =
+      writeRefusal(printer != nullptr, buffer, count, written, printer && printer->job);
+  if (refusal != ERROR_SUCCESS) return failWith(refusal);
   if (std::optional<Fault> fault = faults_.check(Call::WritePrinter, printer->queue)) {
     if (fault->kind != Fault::Kind::Truncate) return failWith(fault->error);
     count = std::min(count, fault->bytes);

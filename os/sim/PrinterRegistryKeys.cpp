@@ -19,9 +19,7 @@ bool needsHex(const std::string& text) {
 
 }  // namespace
 
-void RegWriter::key(const std::string& path) {
-  text_ += "\n[HKEY_LOCAL_MACHINE\\" + path + "]\n";
-}
+void RegWriter::key(const std::string& path) { text_ += "\n[HKEY_LOCAL_MACHINE\\" + path + "]\n"; }
 
 void RegWriter::text(const char* name, const std::string& value) {
   if (needsHex(value)) return hex(name, 1, value + '\0');

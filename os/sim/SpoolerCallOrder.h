@@ -20,6 +20,17 @@ inline DWORD startDocRefusal(bool validHandle, DWORD level, LPBYTE docInfo, bool
   return ERROR_SUCCESS;
 }
 
+// Why WritePrinter refuses to write (ERROR_SUCCESS: it does not). Once the arguments are
+// sound, *written is 0 until bytes are taken.
+inline DWORD writeRefusal(bool validHandle, LPVOID buffer, DWORD count, LPDWORD written,
+                          bool docOpen) {
+  if (!validHandle) return ERROR_INVALID_HANDLE;
+  if (!written || (!buffer && count)) return ERROR_INVALID_PARAMETER;
+  *written = 0;
+  if (!docOpen) return ERROR_SPL_NO_STARTDOC;
+  return ERROR_SUCCESS;
+}
+
 // The printer (a Printer kept in handles) behind the handle if a document is started on it
 // (printer->hasDocument()); null with the last error set if not.
 template <typename Printer>

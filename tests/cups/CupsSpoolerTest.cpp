@@ -1,7 +1,6 @@
 // The Linux machine's spooler calls against a private CUPS scheduler whose raw queues hand
 // their jobs to the test.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <chrono>
@@ -96,8 +95,7 @@ class CupsSpoolerTest : public ::testing::Test {
   static inline std::string why_;
   static inline std::vector<ReceivedJob> received_;
   os::sim::HandleTable handles_;
-  CupsSpooler spooler_{handles_, CupsServer::fromEnvironment(),
-                       [](const CupsQueue& queue) {
+  CupsSpooler spooler_{handles_, CupsServer::fromEnvironment(), [](const CupsQueue& queue) {
                          return queue.deviceUri.substr(0, queue.deviceUri.find(':'));
                        }};
 };

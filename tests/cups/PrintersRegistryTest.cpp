@@ -31,8 +31,9 @@ std::map<std::string, std::string> valuesOf(const std::string& regText) {
 }
 
 UsbPrinterPort port(const char* name, const char* model, const char* serial, const char* instance) {
-  return {name, "", 0x0dd4, 0x0301, serial,
-          std::string("MFG:Velkor;MDL:") + model + ";CLS:PRINTER;", instance};
+  return {name,    "",     0x0dd4,
+          0x0301,  serial, std::string("MFG:Velkor;MDL:") + model + ";CLS:PRINTER;",
+          instance};
 }
 
 TEST(PrintersRegistry, QueuesOnPresentUsbPrintersGetTheirPortAndDeviceKeys) {

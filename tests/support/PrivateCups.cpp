@@ -113,8 +113,8 @@ PrivateCups::~PrivateCups() {
 bool PrivateCups::writeConfiguration(const std::string& backend) {
   std::error_code error;
   fs::remove_all(folder_, error);
-  for (const char* sub : {"etc/ppd", "spool/tmp", "cache", "state/certs", "bin/backend", "log",
-                          "plotters"}) {
+  for (const char* sub :
+       {"etc/ppd", "spool/tmp", "cache", "state/certs", "bin/backend", "log", "plotters"}) {
     fs::create_directories(fs::path(folder_) / sub, error);
     if (error) return false;
   }
@@ -123,14 +123,15 @@ bool PrivateCups::writeConfiguration(const std::string& backend) {
   fs::copy_file(backend, ours, error);
   if (error || chmod(ours.c_str(), 0700) != 0) return false;
   for (const char* sub : {"daemon", "filter", "notifier", "cgi-bin", "monitor"}) {
-    fs::create_directory_symlink(std::string("/usr/lib/cups/") + sub, fs::path(folder_) / "bin" / sub, error);
+    fs::create_directory_symlink(std::string("/usr/lib/cups/") + sub,
+                                 fs::path(folder_) / "bin" / sub, error);
   }
   const std::string& f = folder_;
   writeFile(f + "/etc/cups-files.conf",
             "ServerRoot " + f + "/etc\nRequestRoot " + f + "/spool\nTempDir " + f +
-                "/spool/tmp\nCacheDir " + f + "/cache\nStateDir " + f + "/state\nServerBin " +
-                f + "/bin\nDataDir /usr/share/cups\nErrorLog " + f + "/log/error_log\nAccessLog " +
-                f + "/log/access_log\nPageLog " + f + "/log/page_log\nFileDevice No\n");
+                "/spool/tmp\nCacheDir " + f + "/cache\nStateDir " + f + "/state\nServerBin " + f +
+                "/bin\nDataDir /usr/share/cups\nErrorLog " + f + "/log/error_log\nAccessLog " + f +
+                "/log/access_log\nPageLog " + f + "/log/page_log\nFileDevice No\n");
   // No authentication anywhere: the scheduler is reached from this machine only.
   writeFile(f + "/etc/cupsd.conf",
             "Listen 127.0.0.1:" + std::to_string(port_) +
@@ -206,8 +207,8 @@ void PrivateCups::watch() {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [name, path] : found) {
       if (!handed_.emplace(path.string(), 1).second) continue;
-      ReceivedJob job{path.parent_path().filename().string(),
-                      readFile(path.string() + ".title"), readFile(path)};
+      ReceivedJob job{path.parent_path().filename().string(), readFile(path.string() + ".title"),
+                      readFile(path)};
       if (sink_) sink_(job);
       ++handedCount_;
     }
