@@ -7,7 +7,12 @@ namespace {
 constexpr int kConnectTimeoutMs = 5000;
 }  // namespace
 
-CupsServer CupsServer::fromEnvironment() { return {cupsServer(), ippPort()}; }
+// libcups keeps the server it found first; forgetting it makes it read the environment anew,
+// so that a CUPS_SERVER set since then counts.
+CupsServer CupsServer::fromEnvironment() {
+  cupsSetServer(nullptr);
+  return {cupsServer(), ippPort()};
+}
 
 UniqueHttp connectToCups(const CupsServer& server) {
   return UniqueHttp(httpConnect2(server.host.c_str(), server.port, nullptr, AF_UNSPEC,

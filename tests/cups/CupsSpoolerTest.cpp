@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -123,6 +124,27 @@ TEST_F(CupsSpoolerTest, AJobReachesThePlotterUnchangedAndLeavesTheQueue) {
   EXPECT_EQ(os::sim::threadLastError(), static_cast<DWORD>(ERROR_SPL_NO_STARTDOC));
   EXPECT_TRUE(spooler_.close(printer));
   EXPECT_FALSE(spooler_.close(printer));
+}
+
+TEST_F(CupsSpoolerTest, ABigPlotArrivesWholeFromManyWrites) {
+  std::string bytes(5 * 1024 * 1024 / 2, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 3);
+  HANDLE printer = open("Plotter");
+  DOC_INFO_1A doc{const_cast<char*>("big.plt"), nullptr, const_cast<char*>("RAW")};
+  const size_t before = received_.size();
+  ASSERT_NE(spooler_.startDoc(printer, 1, reinterpret_cast<LPBYTE>(&doc)), 0u);
+  ASSERT_TRUE(spooler_.startPage(printer));
+  for (size_t at = 0; at < bytes.size(); at += 1024 * 1024) {
+    const auto chunk = static_cast<DWORD>(std::min<size_t>(1024 * 1024, bytes.size() - at));
+    DWORD written = 0;
+    ASSERT_TRUE(spooler_.write(printer, bytes.data() + at, chunk, &written));
+    EXPECT_EQ(written, chunk);
+  }
+  ASSERT_TRUE(spooler_.endPage(printer) && spooler_.endDoc(printer));
+  ASSERT_TRUE(cups_->waitForJobs(before + 1, 20000));
+  EXPECT_EQ(received_.back().title, "big.plt");
+  EXPECT_TRUE(received_.back().bytes == bytes);
+  EXPECT_TRUE(spooler_.close(printer));
 }
 
 TEST_F(CupsSpoolerTest, APausedQueueHoldsItsJobs) {

@@ -206,7 +206,7 @@ void PrivateCups::watch() {
     std::sort(found.begin(), found.end());
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [name, path] : found) {
-      if (!handed_.emplace(path.string(), 1).second) continue;
+      if (!handed_.insert(path.string()).second) continue;
       ReceivedJob job{path.parent_path().filename().string(), readFile(path.string() + ".title"),
                       readFile(path)};
       if (sink_) sink_(job);

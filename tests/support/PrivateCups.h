@@ -9,7 +9,7 @@
 
 #include <atomic>
 #include <functional>
-#include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -67,7 +67,7 @@ class PrivateCups {
   pid_t pid_ = -1;
   std::mutex mutex_;
   JobSink sink_;
-  std::map<std::string, size_t> handed_;  // job file path -> 1, once handed
+  std::set<std::string> handed_;  // the job files handed over
   size_t handedCount_ = 0;
   std::atomic<bool> stopWatching_{false};
   std::thread watcher_;
