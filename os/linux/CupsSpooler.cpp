@@ -33,19 +33,15 @@ class Printer : public os::sim::KernelObject {
   bool hasDocument() const { return doc.has_value(); }
 };
 
-// The last error a failed IPP exchange leaves: no answer at all is a spooler that is not
-// there; an unknown queue is an invalid name; a queue that takes no jobs is in the wrong state.
+// The last error a failed IPP exchange leaves: an unknown queue is an invalid name; a queue
+// that takes no jobs is in the wrong state; any other refusal of the request is a general
+// failure; a scheduler that failed or did not answer is a spooler that is not there.
 DWORD ippFailure() {
-  switch (cupsLastError()) {
-    case IPP_STATUS_ERROR_NOT_FOUND: return ERROR_INVALID_PRINTER_NAME;
-    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS: return ERROR_INVALID_PRINTER_STATE;
-    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
-    case IPP_STATUS_ERROR_INTERNAL: return RPC_S_SERVER_UNAVAILABLE;
-    default: break;
-  }
-  return cupsLastError() > IPP_STATUS_OK_CONFLICTING && cupsLastError() < 0x0500
-             ? ERROR_GEN_FAILURE
-             : RPC_S_SERVER_UNAVAILABLE;
+  const ipp_status_t status = cupsLastError();
+  if (status == IPP_STATUS_ERROR_NOT_FOUND) return ERROR_INVALID_PRINTER_NAME;
+  if (status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) return ERROR_INVALID_PRINTER_STATE;
+  const bool refused = status >= IPP_STATUS_ERROR_BAD_REQUEST && status < IPP_STATUS_ERROR_INTERNAL;
+  return refused ? ERROR_GEN_FAILURE : RPC_S_SERVER_UNAVAILABLE;
 }
 
 bool hasReason(const std::vector<std::string>& reasons, std::string_view word) {
