@@ -36,7 +36,7 @@ constexpr size_t kDataBytes = 0x200000;
 constexpr const char kDriverWorld[] =
     "[plotter D]\nconnection = driver\nupdate-mode = yes\nboot-type = ZK2BS\nboot = 2.11\n";
 constexpr const char kPrinterWorld[] =
-    "[plotter P]\nconnection = printer\nmodel = VelkorP-Series_34e97\nfirmware = 2.10 A3\n"
+    "[plotter P]\nconnection = printer\nmodel = VelkorP-Series_3398a\nfirmware = 2.10 A3\n"
     "[queue Q]\nplotter = P\nport = USB001\n";
 
 class NoQuestions : public prompt::Prompter {

@@ -46,7 +46,7 @@ serial = 40005521
 
 [plotter Classic]             ; escape commands; the model row leaves size and kind to ask
 connection = printer
-model = VelkorClassic5199
+model = VelkorClassic59da
 firmware = 1.08 A4
 boot = 3.01
 hardware = CL-2 rev D
@@ -57,7 +57,7 @@ serial = 41207735
 
 [plotter P-Series]            ; vendor requests; the model row leaves the size to ask
 connection = printer
-model = VelkorP-Series_34e97
+model = VelkorP-Series_3398a
 firmware = 2.10 A3
 boot = 3.10
 hardware = PS-3 rev A
@@ -75,7 +75,7 @@ plotter = P-Series
 port = USB002
 
 [queue Velkor P-Series LPT]   ; a known model on the parallel port: listed, never spoken to
-hardware-id = VelkorP-Series_27e01
+hardware-id = VelkorP-Series_2f94b
 port = LPT1:
 
 [queue Office Laser]          ; a network printer: no device, not a plotter

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "discovery/CaseInsensitive.h"
 #include "discovery/ModelTable.h"
 #include "sim/WorldValues.h"
 
@@ -169,6 +170,24 @@ std::string connection(PlotterPlan& plan, const WorldEntry& entry) {
   return {};
 }
 
+// The model table's hardware IDs end in the checksum Windows forms from the printer's device ID;
+// worlds written when the table carried checksums of its own still name their rows by the
+// rest of the ID, and are read with the row's hardware ID.
+int16_t modelRowOf(std::string& model) {
+  int16_t row = discovery::findModelByHardwareId(model);
+  constexpr size_t kChecksumLength = 4;
+  if (row >= 0 || model.size() <= kChecksumLength) return row;
+  const std::string_view name = std::string_view(model).substr(0, model.size() - kChecksumLength);
+  for (const discovery::ModelEntry& entry : discovery::modelTable()) {
+    const std::string_view id = entry.hardwareId;
+    if (id.size() == model.size() && discovery::equalIgnoringCase(id.substr(0, name.size()), name)) {
+      model = entry.hardwareId;
+      return discovery::findModelByHardwareId(model);
+    }
+  }
+  return -1;
+}
+
 // A printer's model and the USB identifiers it leads to.
 std::optional<WorldFault> modelFault(const WorldSection& section, PlotterPlan& plan) {
   const WorldEntry* model = section.find("model");
@@ -176,7 +195,7 @@ std::optional<WorldFault> modelFault(const WorldSection& section, PlotterPlan& p
   if (std::string what = keyNameFault("model", plan.model); !what.empty()) {
     return WorldFault{model->line, what};
   }
-  const int16_t row = discovery::findModelByHardwareId(plan.model);
+  const int16_t row = modelRowOf(plan.model);
   const bool vendorGiven = section.find("vendor-id") != nullptr;
   const bool productGiven = section.find("product-id") != nullptr;
   if (row < 0 && !(vendorGiven && productGiven)) {

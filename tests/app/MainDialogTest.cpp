@@ -25,8 +25,8 @@ namespace {
 using discovery::Edition;
 
 constexpr const char kTwoPrinters[] =
-    "[plotter A]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 2.01 A4\n"
-    "[plotter B]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 2.02 A3\n"
+    "[plotter A]\nconnection = printer\nmodel = VelkorClassic59da\nfirmware = 2.01 A4\n"
+    "[plotter B]\nconnection = printer\nmodel = VelkorClassic59da\nfirmware = 2.02 A3\n"
     "[queue QA]\nplotter = A\nport = USB001\n[queue QB]\nplotter = B\nport = USB002\n";
 
 class MainDialogTest : public ::testing::Test {
@@ -188,7 +188,7 @@ TEST_F(MainDialogTest, WithNoPlotterTheReadButtonsEmptyTheirFieldsAndUpdateSaysS
 }
 
 TEST_F(MainDialogTest, AVersionWithOneThirteenAnywhereIsRefusedBeforeTheFileIsOpened) {
-  open("[plotter P]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 1.13b A4\n"
+  open("[plotter P]\nconnection = printer\nmodel = VelkorClassic59da\nfirmware = 1.13b A4\n"
        "[queue Q]\nplotter = P\nport = USB001\n",
        Edition::Full, "/no/such/file.cas");
   press(IDC_SEND_UPDATE);

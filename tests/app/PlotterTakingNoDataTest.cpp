@@ -32,11 +32,11 @@ namespace {
 // vendor-request-table plotter after it. Their model rows give size and kind, so discovery asks
 // each only "Query Online" and its serial.
 constexpr const char kWorld[] =
-    "[plotter Escape]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\n"
+    "[plotter Escape]\nconnection = printer\nmodel = LindqvarLinnea_30e85f\n"
     "firmware = 1.14aKR A4\nserial = 41000001\n"
-    "[plotter Refusing]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\n"
+    "[plotter Refusing]\nconnection = printer\nmodel = LindqvarLinnea_30e85f\n"
     "refuses-data = yes\n"
-    "[plotter Vendor]\nconnection = printer\nmodel = VelkorP-Series_4db34\nserial = 41000003\n"
+    "[plotter Vendor]\nconnection = printer\nmodel = VelkorP-Series_4fbcb\nserial = 41000003\n"
     "[queue A Escape]\nplotter = Escape\nport = USB001\n"
     "[queue B Refusing]\nplotter = Refusing\nport = USB002\n"
     "[queue C Vendor]\nplotter = Vendor\nport = USB003\n";

@@ -45,7 +45,7 @@ class SendUpdateTest : public ::testing::Test {
 
   // A printer plotter behind a queue, with the firmware text given.
   void printerWith(const std::string& firmware) {
-    load("[plotter P]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = " + firmware +
+    load("[plotter P]\nconnection = printer\nmodel = VelkorClassic59da\nfirmware = " + firmware +
          "\n[queue Q]\nplotter = P\nport = USB001\n");
   }
 
@@ -111,8 +111,8 @@ void expectListChanged(const app::SendUpdateOutcome& outcome, const RecordingPro
 }
 
 TEST_F(SendUpdateTest, AnUpdateGoesToNoOtherPlotterThanTheOneChosen) {
-  load("[plotter A]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 1.14 A4\n"
-       "[plotter B]\nconnection = printer\nmodel = VelkorClassic5199\nfirmware = 1.14 A4\n"
+  load("[plotter A]\nconnection = printer\nmodel = VelkorClassic59da\nfirmware = 1.14 A4\n"
+       "[plotter B]\nconnection = printer\nmodel = VelkorClassic59da\nfirmware = 1.14 A4\n"
        "[queue QA]\nplotter = A\nport = USB001\n[queue QB]\nplotter = B\nport = USB002\n");
   app::refreshPlotterList();
   ASSERT_EQ(discovery::plotterList().count, 2);

@@ -23,7 +23,7 @@ class PlotterCommandsTest : public ::testing::Test {
 
 // A printer plotter whose model row asks nothing but its serial, behind one queue.
 constexpr const char kPrinterWorld[] =
-    "[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\nserial = 40123456\n"
+    "[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30e85f\nserial = 40123456\n"
     "firmware = 1.14 A4\n[queue Bench]\nplotter = P1\nport = USB001\n"
     "[plotter D1]\nconnection = driver\n";
 
@@ -55,7 +55,7 @@ TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {
   for (const char* silence : {"online = no", "refuses-data = yes"}) {
     const Outcome off = velkorctl(
         {"list", "--world",
-         world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\n" +
+         world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30e85f\n" +
                std::string(silence) +
                "\n[queue Bench]\nplotter = P1\nport = USB001\n[queue Other]\nport = USB009\n"
                "hardware-id = NoSuchModel0000\n")});
@@ -117,7 +117,7 @@ TEST_F(PlotterCommandsTest, InfoShowsTheFieldsOfEachEdition) {
   const Outcome silent =
       velkorctl({"info", "--world",
                  world(std::string(kPrinterWorld) + "[plotter P2]\nconnection = printer\n"
-                                                    "model = LindqvarLinnea_30f9f6\nsilent = yes\n"
+                                                    "model = LindqvarLinnea_30e85f\nsilent = yes\n"
                                                     "[queue Quiet]\nplotter = P2\nport = USB002\n"),
                  "--plotter", "2"});
   EXPECT_NE(silent.out.find("plotter type        ???"), std::string::npos) << silent.out;
@@ -163,7 +163,7 @@ TEST_F(PlotterCommandsTest, WorldChecksFilesAndShowsTheDefault) {
       << refusing.err;
   const Outcome printer =
       velkorctl({"world", "--check",
-                 world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\n"
+                 world("[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30e85f\n"
                        "refuses-data = yes\n")});
   EXPECT_EQ(printer.exit, 0) << printer.err;
   EXPECT_EQ(velkorctl({"world", "--check", dir_ / "none.world"}).exit, 3);

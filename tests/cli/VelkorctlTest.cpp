@@ -150,7 +150,7 @@ TEST(VelkorctlModels, ShowsTheIdentifiersAndEveryModelRow) {
   EXPECT_EQ(r.exit, 0);
   EXPECT_EQ(r.out.substr(0, std::strlen(expected)), expected);
   EXPECT_NE(r.out.find("{\"row\":50,\"vendorId\":11898,\"productId\":21505,"
-                       "\"hardwareId\":\"TessarineTessa_300B31ca\",\"commandTable\":0,"
+                       "\"hardwareId\":\"TessarineTessa_300B8495\",\"commandTable\":0,"
                        "\"sizeClass\":0,\"kind\":0,\"brand\":8}],\"firmwareNames\":[{"),
             std::string::npos);
   // The tables an update decides by: the names with their end row, the classes of types 0-11.

@@ -16,9 +16,9 @@ using discovery::findModelByHardwareId;
 using discovery::modelTable;
 
 TEST(ModelTableTest, LookupIgnoresLetterCaseAndFindsTheFirstOfTwoEqualIds) {
-  EXPECT_EQ(findModelByHardwareId("LindqvarLinnea_30f9f6"), 10);
-  EXPECT_EQ(findModelByHardwareId("LINDQVARLINNEA_30F9F6"), 10);
-  EXPECT_EQ(findModelByHardwareId("moravelmark_1b87b"), 22);  // row 49 repeats it
+  EXPECT_EQ(findModelByHardwareId("LindqvarLinnea_30e85f"), 10);
+  EXPECT_EQ(findModelByHardwareId("LINDQVARLINNEA_30E85F"), 10);
+  EXPECT_EQ(findModelByHardwareId("moravelmark_1cdae"), 22);  // row 49 repeats it
   EXPECT_EQ(std::string(modelTable()[49].hardwareId), modelTable()[22].hardwareId);
   EXPECT_EQ(findModelByHardwareId("LindqvarLinnea_30f9f"), -1);
   EXPECT_EQ(findModelByHardwareId(""), -1);

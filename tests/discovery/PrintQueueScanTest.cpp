@@ -23,10 +23,10 @@ using namespace discovery;
 // A printing-class plotter of an escape-table row that asks nothing of the plotter but its
 // serial (size class 2, kind 1), and one of a row that leaves size class and kind to it.
 constexpr const char kKnownPlotter[] =
-    "[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\nserial = 40123456\\r\n"
+    "[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30e85f\nserial = 40123456\\r\n"
     "instance = VK0000001\n";
 constexpr const char kAskingPlotter[] =
-    "[plotter P2]\nconnection = printer\nmodel = VelkorClassic5199\nserial = \"AB000000  \"\n"
+    "[plotter P2]\nconnection = printer\nmodel = VelkorClassic59da\nserial = \"AB000000  \"\n"
     "tool = G 0.5\ninstance = VK0000002\n";
 
 class PrintQueueScanTest : public ::testing::Test {
@@ -80,7 +80,7 @@ TEST_F(PrintQueueScanTest, ListsKnownModelsOnEveryPortAndSkipsOtherQueues) {
            "[queue Office Laser]\nport = IP_10.0.0.7\n"
            "[queue Plotter A]\nplotter = P1\nport = USB001\n"
            "[queue Plotter A copy]\nplotter = P1\nport = USB002\n"
-           "[queue Shop LPT]\nport = LPT1:\nhardware-id = velkorclassic5199\n");
+           "[queue Shop LPT]\nport = LPT1:\nhardware-id = velkorclassic59da\n");
   ASSERT_EQ(count_, 3);
   EXPECT_EQ(describe(0), "Plotter A|USB001|3|2|1|2|10|40123456|vk0000001|" + prefix(0));
   EXPECT_STRNE(entry(0).parentPrefix, "");
@@ -147,7 +147,7 @@ TEST_F(PrintQueueScanTest, RepliesGiveTheSizeClassByTheFirstRuleAndTheKindByTheT
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.firmware);
-    discover(std::string("[plotter P]\nconnection = printer\nmodel = VelkorClassic5199\n") +
+    discover(std::string("[plotter P]\nconnection = printer\nmodel = VelkorClassic59da\n") +
              "firmware = " + c.firmware + "\ntool = " + c.tool + "\n[queue Q]\nplotter = P\n" +
              "port = USB001\n");
     ASSERT_EQ(count_, 1);
@@ -168,13 +168,13 @@ TEST_F(PrintQueueScanTest, QueuesAreFollowedOnlyWhereTheirRegistryEntriesAllowIt
     std::string parentIdPrefix;
     std::string listedAs;  // empty: left out
   };
-  const std::string device = "USBPRINT\\LindqvarLinnea_30f9f6\\7&2A3B4C5D&0&USB001";
+  const std::string device = "USBPRINT\\LindqvarLinnea_30e85f\\7&2A3B4C5D&0&USB001";
   const std::string longName = "Plotter " + std::string(130, 'n');
   const Case cases[] = {
       {"Other case", true, device, "7&2a3b4c5d&0", "Other case"},
       {longName, true, device, "7&2A3B4C5D&0", longName.substr(0, 127)},
       {"No port", false, device, "7&2A3B4C5D&0", ""},
-      {"No ampersand", true, "USBPRINT\\LindqvarLinnea_30f9f6\\7", "7", ""},
+      {"No ampersand", true, "USBPRINT\\LindqvarLinnea_30e85f\\7", "7", ""},
       {"Ampersand before", true, "USBPRINT\\Lindqvar&Linnea\\7", "7", ""},
       {"No backslash", true, "LindqvarLinnea&7", "LindqvarLinnea", ""},
       {"Long path", true, "USBPRINT\\" + std::string(2048, 'x') + "\\7&2A3B4C5D&0&USB001",
@@ -198,7 +198,7 @@ TEST_F(PrintQueueScanTest, QueuesAreFollowedOnlyWhereTheirRegistryEntriesAllowIt
     discover(kKnownPlotter,
              "REGEDIT4\n\n" + queueKey + "]\n" + (c.hasPort ? "\"Port\"=\"USB001\"\n" : "") +
                  queueKey + "\\PnPData]\n\"DeviceInstanceID\"=" + quoted(c.device) + enumKey +
-                 c.device + "]\n\"HardwareID\"=" + quoted("USBPRINT\\LindqvarLinnea_30f9f6") +
+                 c.device + "]\n\"HardwareID\"=" + quoted("USBPRINT\\LindqvarLinnea_30e85f") +
                  enumKey + usbDevice + "]\n\"ParentIdPrefix\"=" + quoted(c.parentIdPrefix));
     ASSERT_EQ(count_, c.listedAs.empty() ? 0 : 1);
     if (count_ == 1) {
@@ -214,7 +214,7 @@ TEST_F(PrintQueueScanTest, NoEntryShowsWhatItsSlotHeldBefore) {
        "online = no\n"
        "[queue A]\nplotter = P1\nport = USB001\n[queue A2]\nplotter = P1\nport = USB003\n"
        "[queue B off]\nplotter = P2\nport = USB002\n"
-       "[queue C LPT]\nport = LPT1:\nhardware-id = velkorclassic5199\n");
+       "[queue C LPT]\nport = LPT1:\nhardware-id = velkorclassic59da\n");
   sim::VirtualPlotter& driver = *world_->plotter("D");
   driver.unplug();
   discover();

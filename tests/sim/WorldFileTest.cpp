@@ -89,7 +89,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
       "[plotter A]\n"
       "[plotter B]\n"
       "connection = printer\n"
-      "model = velkorclassic5199\n"
+      "model = velkorclassic59da\n"
       "online = no\n"
       "refuses-data = YES\n"
       "power-on-after = never\n");
@@ -112,7 +112,7 @@ TEST(WorldFileTest, KeysNotGivenKeepThePlotterDefaults) {
   // A printer takes its USB identifiers from the row its model names, letter case aside.
   const sim::PlotterPlan& b = world.plotters[1];
   const discovery::ModelEntry& row = discovery::modelTable()[8];
-  EXPECT_EQ(b.model, "velkorclassic5199");
+  EXPECT_EQ(b.model, "velkorclassic59da");
   EXPECT_EQ(b.identity.vendorId, row.vendorId);
   EXPECT_EQ(b.identity.productId, row.productId);
   EXPECT_EQ(b.identity.instanceSerial, "VK0000002");
@@ -129,10 +129,14 @@ TEST(WorldFileTest, PrinterModelOfNoRowTakesTheIdentifiersGiven) {
   EXPECT_EQ(world.plotters[0].identity.productId, 0x0042);
   // On a known row one identifier may be given and the other comes from the row.
   world = parsed(
-      "[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\n"
+      "[plotter X]\nconnection = printer\nmodel = VelkorClassic59da\n"
       "product-id = 0x0999\n");
   EXPECT_EQ(world.plotters[0].identity.vendorId, discovery::modelTable()[8].vendorId);
   EXPECT_EQ(world.plotters[0].identity.productId, 0x0999);
+  // A world written when the rows carried checksums of their own still names its row.
+  world = parsed("[plotter X]\nconnection = printer\nmodel = LindqvarLinnea_30f9f6\n");
+  EXPECT_EQ(world.plotters[0].model, "LindqvarLinnea_30e85f");
+  EXPECT_EQ(world.plotters[0].identity.productId, 0x4C11);
 }
 
 TEST(WorldFileTest, ValuesAreTrimmedUnquotedAndDecoded) {
@@ -183,8 +187,8 @@ TEST(WorldFileTest, QueuesKeepFileOrderAndMayShareAPlotter) {
   sim::WorldPlan world = parsed(
       "[queue Second]\nplotter = P\nport = USB002\n"  // names a plotter further down
       "[queue First]\nplotter = P\nport = USB001\nstate = offline\nprint-delay = 2500\n"
-      "[queue Parallel]\nhardware-id = VelkorP-Series_27e01\nport = LPT1:\n"
-      "[plotter P]\nconnection = printer\nmodel = VelkorClassic5199\n");
+      "[queue Parallel]\nhardware-id = VelkorP-Series_2f94b\nport = LPT1:\n"
+      "[plotter P]\nconnection = printer\nmodel = VelkorClassic59da\n");
   ASSERT_EQ(world.queues.size(), 3u);
   EXPECT_EQ(world.queues[0].name, "Second");
   EXPECT_EQ(world.queues[0].plotter, "P");
@@ -193,7 +197,7 @@ TEST(WorldFileTest, QueuesKeepFileOrderAndMayShareAPlotter) {
   EXPECT_EQ(world.queues[1].port, "USB001");
   EXPECT_EQ(world.queues[1].settings.state, os::sim::QueueState::Offline);
   EXPECT_EQ(world.queues[1].settings.printDelay, 2500u);
-  EXPECT_EQ(world.queues[2].hardwareId, "VelkorP-Series_27e01");
+  EXPECT_EQ(world.queues[2].hardwareId, "VelkorP-Series_2f94b");
 }
 
 struct FaultCase {
@@ -230,7 +234,7 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
       {"[plotter X]\ntype = \"ZK400", "lab.world:2: type: unterminated quote"},
       {"[plotter X]\ntype = ZK\\400",
        "lab.world:2: type: bad escape \\4 (\\r, \\n, \\t, \\\\, \\\" or \\xHH)"},
-      {"[plotter X]\nstatus-word = 0x12\nconnection = printer\nmodel = VelkorClassic5199",
+      {"[plotter X]\nstatus-word = 0x12\nconnection = printer\nmodel = VelkorClassic59da",
        "lab.world:2: status-word applies to driver plotters only"},
       {"[plotter X]\nonline = no", "lab.world:2: online applies to printer plotters only"},
       {"[queue Q]\nport = USB001\nstate = stopped",
@@ -239,20 +243,20 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
        "lab.world:3: bad number for print-delay: \"1s\""},
       {"[plotter X]\nrefuses-data = yes",
        "lab.world:2: refuses-data applies to printer plotters only"},
-      {"[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\nrefuses-data = always",
+      {"[plotter X]\nconnection = printer\nmodel = VelkorClassic59da\nrefuses-data = always",
        "lab.world:4: bad yes/no for refuses-data: \"always\""},
       {"[plotter X]\nopen-error = locked",
        "lab.world:2: unknown open-error \"locked\" (access-denied or in-use)"},
-      {"[plotter X]\nconnection = printer\nmodel = VelkorClassic5199\nopen-error = in-use",
+      {"[plotter X]\nconnection = printer\nmodel = VelkorClassic59da\nopen-error = in-use",
        "lab.world:4: open-error applies to driver plotters only"},
-      {"[plotter X]\nmodel = VelkorClassic5199",
+      {"[plotter X]\nmodel = VelkorClassic59da",
        "lab.world:2: model applies to printer plotters only"},
       {"[plotter X]\nconnection = printer", "lab.world:1: printer plotter X needs a model"},
       {"[plotter X]\nconnection = printer\nmodel = Unknown_0001\nvendor-id = 0x2E7A",
        "lab.world:3: model Unknown_0001 names no row of the model table: give vendor-id and "
        "product-id"},
-      {"[plotter X]\nconnection = printer\nmodel = USBPRINT\\\\VelkorClassic5199",
-       "lab.world:3: model \"USBPRINT\\VelkorClassic5199\" holds \"\\\", which a registry key "
+      {"[plotter X]\nconnection = printer\nmodel = USBPRINT\\\\VelkorClassic59da",
+       "lab.world:3: model \"USBPRINT\\VelkorClassic59da\" holds \"\\\", which a registry key "
        "name cannot"},
       {"[plotter X]\ninstance = a#b",
        "lab.world:2: instance \"a#b\" holds \"#\", which a registry key name cannot"},
@@ -269,7 +273,7 @@ TEST(WorldFileTest, EveryFaultNamesItsLine) {
        "lab.world:3: plotter D is on the driver connection; a queue needs a printer plotter"},
       {"[queue Q]\nhardware-id = X_1", "lab.world:1: queue Q needs a port"},
       {"[queue Q]\nhardware-id = X_1\nplotter = P\nport = USB001\n"
-       "[plotter P]\nconnection = printer\nmodel = VelkorClassic5199",
+       "[plotter P]\nconnection = printer\nmodel = VelkorClassic59da",
        "lab.world:1: queue Q has a plotter or a hardware-id, not both"},
       {"[queue A\\B]\nport = USB001",
        "lab.world:1: queue name \"A\\B\" holds \"\\\", which a registry key name cannot"},

@@ -112,7 +112,7 @@ class WorldTest : public ::testing::Test {
 const char* const kLab = R"(
 [plotter Left]
 connection = printer
-model = VelkorClassic5199
+model = VelkorClassic59da
 instance = LEFT01
 
 [plotter Bench]
@@ -120,7 +120,7 @@ connection = driver
 
 [plotter Right]
 connection = printer
-model = MoravelMark_Duo4cbc
+model = MoravelMark_Duo93ca
 
 [queue Right "A4" 50% ; side]
 plotter = Right
@@ -135,7 +135,7 @@ plotter = Left
 port = USB002
 
 [queue Parallel]
-hardware-id = VelkorP-Series_27e01
+hardware-id = VelkorP-Series_2f94b
 port = LPT1:
 
 [queue File]
@@ -170,12 +170,12 @@ TEST_F(WorldTest, APrinterPlotterLeadsFromItsQueuesToItsUsbDevice) {
   EXPECT_EQ(left.substr(left.size() - 2), "&0");
 
   const std::string main = text(queueKey("Left main") + "\\PnPData", "DeviceInstanceID");
-  EXPECT_EQ(main, "USBPRINT\\VelkorClassic5199\\" + left + "&USB001");
+  EXPECT_EQ(main, "USBPRINT\\VelkorClassic59da\\" + left + "&USB001");
   EXPECT_EQ(text(queueKey("Left copy") + "\\PnPData", "DeviceInstanceID"),
-            "USBPRINT\\VelkorClassic5199\\" + left + "&USB002");
+            "USBPRINT\\VelkorClassic59da\\" + left + "&USB002");
   DWORD type = 0;
   EXPECT_EQ(value("SYSTEM\\CurrentControlSet\\Enum\\" + main, "HardwareID", &type),
-            std::string("USBPRINT\\VelkorClassic5199\0VelkorClassic5199\0\0", 46));
+            std::string("USBPRINT\\VelkorClassic59da\0VelkorClassic59da\0\0", 46));
   EXPECT_EQ(type, DWORD{REG_MULTI_SZ});
 
   // The USB device of the model row's identifiers, whose ParentIdPrefix the printer's ID holds.
@@ -201,10 +201,10 @@ TEST_F(WorldTest, NamesWithQuotesAndBackslashesReadBackAsWritten) {
 TEST_F(WorldTest, AKnownModelOnTheParallelPortHasAParallelPortDevice) {
   use(kLab);
   const std::string device = text(queueKey("Parallel") + "\\PnPData", "DeviceInstanceID");
-  EXPECT_EQ(device.substr(0, 29), "LPTENUM\\VelkorP-Series_27e01\\");
+  EXPECT_EQ(device.substr(0, 29), "LPTENUM\\VelkorP-Series_2f94b\\");
   EXPECT_EQ(device.substr(device.size() - 8), "&0&LPT1:");
   EXPECT_EQ(value("SYSTEM\\CurrentControlSet\\Enum\\" + device, "HardwareID"),
-            std::string("LPTENUM\\VelkorP-Series_27e01\0VelkorP-Series_27e01\0\0", 51));
+            std::string("LPTENUM\\VelkorP-Series_2f94b\0VelkorP-Series_2f94b\0\0", 51));
 }
 
 TEST_F(WorldTest, PlottersArePluggedInInFileOrderWithTheirSettings) {
@@ -267,7 +267,7 @@ void printRaw(const char* queue, const std::string& data) {
 
 TEST_F(WorldTest, APrinterPlotterAnswersOnItsFaceAndTakesTheJobsOfItsQueues) {
   use(std::string(kLab) +
-      "[plotter Far]\nconnection = printer\nmodel = VelkorClassic5199\n"
+      "[plotter Far]\nconnection = printer\nmodel = VelkorClassic59da\n"
       "firmware = \"2.01 A3 \"\n");
   sim::VirtualPlotter& distant = *world->plotter("Far");
   EXPECT_EQ(escapeQuery(distant, "6"), "2.01 A3 ") << "a world's reply ends as it is written";
@@ -306,7 +306,7 @@ TEST_F(WorldTest, APlotterShutOffByAnUpdateComesBackWhenPoweredOn) {
 }
 
 TEST_F(WorldTest, APrinterPlotterUpdatedThroughItsQueueComesBackWhenPoweredOn) {
-  use("[plotter Left]\nconnection = printer\nmodel = VelkorClassic5199\npower-on-after = 1500\n"
+  use("[plotter Left]\nconnection = printer\nmodel = VelkorClassic59da\npower-on-after = 1500\n"
       "[queue Left main]\nplotter = Left\nport = USB001\n");
   const std::vector<BYTE> stream = updateStream("PROG 2.01 A3", varied(4096));
   printRaw("Left main", "\x1b.DL");

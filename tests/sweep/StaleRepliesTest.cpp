@@ -18,9 +18,9 @@ namespace velkor::test {
 namespace {
 
 constexpr const char kStaleWorld[] =
-    "[plotter Escape table]\nconnection = printer\nmodel = VelkorClassic5199\n"
+    "[plotter Escape table]\nconnection = printer\nmodel = VelkorClassic59da\n"
     "firmware = 1.08 A4\nboot = 3.01\nhardware = CL-2 rev D\nstale-replies = 3\n"
-    "[plotter Vendor table]\nconnection = printer\nmodel = VelkorP-Series_34e97\n"
+    "[plotter Vendor table]\nconnection = printer\nmodel = VelkorP-Series_3398a\n"
     "firmware = 2.10 A3\nboot = 3.10\nhardware = PS-3 rev A\nstale-replies = 3\n"
     "[queue Q1]\nplotter = Escape table\nport = USB001\n"
     "[queue Q2]\nplotter = Vendor table\nport = USB002\n";
