@@ -500,7 +500,7 @@ void UmockdevTestbed::Impl::driverIoctl(Served& device, UMockdevIoctlClient* cli
       if (claims & 1u) return complete(-EBUSY);
     }
     if (!device.usblp) device.usblp = UsblpHold::Releases;
-    return complete(0);
+    return complete(1);  // a driver is bound now (0 would say none took the interface)
   }
   complete(-ENOTTY);
 }
