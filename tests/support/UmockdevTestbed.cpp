@@ -126,6 +126,16 @@ struct Served {
   };
   std::vector<Reaper> reapers;
   std::map<UMockdevIoctlClient*, unsigned> claims;  // interfaces claimed, by the fd's client
+  // USBDEVFS_CONTROL requests in flight, by a tag no URB's address can have.
+  struct SyncControl {
+    GObjectPtr<UMockdevIoctlClient> client;
+    GObjectPtr<UMockdevIoctlData> data;  // the caller's data stage; null when empty
+    std::vector<BYTE> buffer;            // setup packet and data stage, as the face takes them
+    bool in = false;
+    std::optional<Clock::time_point> deadline;
+  };
+  std::map<uint64_t, SyncControl> controls;
+  uint64_t nextControlTag = uint64_t(1) << 63;
 };
 
 class UmockdevTestbed::Impl {
@@ -153,6 +163,8 @@ class UmockdevTestbed::Impl {
   void driverIoctl(Served& device, UMockdevIoctlClient* client);
   void claim(Served& device, UMockdevIoctlClient* client, unsigned interfaceNumber);
   void control(Served& device, UMockdevIoctlClient* client);
+  void controlEnded(Served& device, const sim::UsbTransferEnd& end);
+  void expireControls(Served& device);
   void clientClosed(UMockdevIoctlClient* client);
   void plugIn(Served& device);
   void leave(Served& device);
@@ -550,7 +562,56 @@ void UmockdevTestbed::Impl::discardUrb(Served& device, UMockdevIoctlClient* clie
 
 // A synchronous control transfer: one URB of the face, answered when it ends.
 void UmockdevTestbed::Impl::control(Served& device, UMockdevIoctlClient* client) {
-  umockdev_ioctl_client_complete(client, -1, device.present ? ENOSYS : ENODEV);
+  GObjectPtr<UMockdevIoctlData> arg =
+      resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_ctrltransfer));
+  if (!arg) return umockdev_ioctl_client_complete(client, -1, EFAULT);
+  const auto* request = reinterpret_cast<const usbdevfs_ctrltransfer*>(arg->data);
+  Served::SyncControl call{ref(client), nullptr, {}, (request->bRequestType & 0x80) != 0, {}};
+  if (request->wLength > 0) {
+    call.data = resolve(arg.get(), offsetof(usbdevfs_ctrltransfer, data), request->wLength);
+    if (!call.data) return umockdev_ioctl_client_complete(client, -1, EFAULT);
+  }
+  call.buffer = {request->bRequestType, request->bRequest, BYTE(request->wValue),
+                 BYTE(request->wValue >> 8), BYTE(request->wIndex), BYTE(request->wIndex >> 8),
+                 BYTE(request->wLength), BYTE(request->wLength >> 8)};
+  call.buffer.resize(8 + size_t(request->wLength));
+  if (!call.in && call.data) std::memcpy(call.buffer.data() + 8, call.data->data, request->wLength);
+  if (request->timeout > 0) call.deadline = Clock::now() + std::chrono::milliseconds(request->timeout);
+  const uint64_t tag = device.nextControlTag++;
+  Served::SyncControl& taken = device.controls[tag] = std::move(call);
+  int status = device.face->submit({sim::UsbTransfer::Type::Control, 0, taken.buffer.data(),
+                                    uint32_t(taken.buffer.size()), tag});
+  if (status != 0) {
+    device.controls.erase(tag);
+    umockdev_ioctl_client_complete(client, -1, -status);
+  }
+}
+
+// A USBDEVFS_CONTROL request ends: its data stage back to the caller, and the byte count.
+void UmockdevTestbed::Impl::controlEnded(Served& device, const sim::UsbTransferEnd& end) {
+  auto found = device.controls.find(end.tag);
+  if (found == device.controls.end()) return;
+  Served::SyncControl& call = found->second;
+  if (end.status == 0 && call.in && call.data && end.actualLength > 0) {
+    umockdev_ioctl_data_update(call.data.get(), 0, call.buffer.data() + 8, int(end.actualLength));
+  }
+  umockdev_ioctl_client_complete(call.client.get(), end.status == 0 ? long(end.actualLength) : -1,
+                                 -end.status);
+  device.controls.erase(found);
+}
+
+// USBDEVFS_CONTROL requests that have waited their time-out end with ETIMEDOUT.
+void UmockdevTestbed::Impl::expireControls(Served& device) {
+  const Clock::time_point now = Clock::now();
+  for (auto call = device.controls.begin(); call != device.controls.end();) {
+    if (!call->second.deadline || *call->second.deadline > now) {
+      ++call;
+      continue;
+    }
+    device.face->discard(call->first);
+    umockdev_ioctl_client_complete(call->second.client.get(), -1, ETIMEDOUT);
+    call = device.controls.erase(call);
+  }
 }
 
 // Writes how a URB ended into it, and what an IN transfer received into its buffer, as the reap
@@ -575,7 +636,9 @@ void UmockdevTestbed::Impl::ended(Served::Urb& urb) {
 // Moves what the face has ended to the reapable URBs, and hands them to waiting reapers.
 void UmockdevTestbed::Impl::pump(Served& device) {
   if (device.face) {
+    expireControls(device);
     for (const sim::UsbTransferEnd& end : device.face->ended()) {
+      controlEnded(device, end);
       auto urb = device.inFlight.find(end.tag);
       if (urb == device.inFlight.end()) continue;
       urb->second.end = end;
@@ -615,6 +678,9 @@ Clock::time_point UmockdevTestbed::Impl::nextWake() {
     }
     for (const Served::Reaper& reaper : device->reapers) {
       if (reaper.deadline) wake = std::min(wake, *reaper.deadline);
+    }
+    for (const auto& [tag, call] : device->controls) {
+      if (call.deadline) wake = std::min(wake, *call.deadline);
     }
   }
   return wake;
