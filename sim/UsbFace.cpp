@@ -315,6 +315,8 @@ void UsbFace::endNow(const UsbTransfer& transfer, int status, uint32_t length) {
 bool UsbFace::discard(uint64_t tag) {
   auto found = pending_.find(tag);
   if (found == pending_.end()) return false;
+  // A read the face never saw is logged as one cancelled, as the face logs its own on CancelIo.
+  if (found->second->awaitingData && printer() && !gone()) plotter_.printFace()->logRead(0);
   pending_.erase(found);  // a face's note of the request goes with it, as on CancelIo
   ended_.push_back({tag, -ENOENT, 0});
   return true;
