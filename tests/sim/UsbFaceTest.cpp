@@ -47,18 +47,24 @@ class UsbFaceTest : public ::testing::Test {
     ASSERT_EQ(face.submit({Type::Control, 0, control_.data(), uint32_t(control_.size()), 1}), 0);
   }
 
+  // Claims the interface, asks the platform name and reads length bytes of the reply, tag 2.
+  void queryThenRead(sim::UsbFace& face, uint32_t length) {
+    ASSERT_EQ(face.claimInterface(0), 0);
+    query(face, "5");
+    read_.assign(length, 0);
+    ASSERT_EQ(face.submit({Type::Bulk, 0x81, read_.data(), length, 2}), 0);
+  }
+
   os::sim::SimMachine machine_;
   sim::VirtualPlotter plotter_;
   std::vector<BYTE> control_;
+  std::vector<BYTE> read_;
 };
 
 TEST_F(UsbFaceTest, AReplyTheDriverFaceDelaysEndsThatManyRealMillisecondsLater) {
   plotter_.misbehaviour.replyDelay = 60;
   sim::UsbFace face(plotter_);
-  ASSERT_EQ(face.claimInterface(0), 0);
-  query(face, "5");
-  std::vector<BYTE> header(4);
-  ASSERT_EQ(face.submit({Type::Bulk, 0x81, header.data(), 4, 2}), 0);
+  queryThenRead(face, 4);
   std::vector<sim::UsbTransferEnd> ended = face.ended();
   ASSERT_EQ(ended.size(), 1u);  // the request; the reply is still on its way
   EXPECT_EQ(ended[0].tag, 1u);
@@ -75,10 +81,7 @@ TEST_F(UsbFaceTest, AReplyTheDriverFaceDelaysEndsThatManyRealMillisecondsLater) 
 
 TEST_F(UsbFaceTest, AReadShorterThanTheTransferOverflowsWithWhatFits) {
   sim::UsbFace face(plotter_);
-  ASSERT_EQ(face.claimInterface(0), 0);
-  query(face, "5");
-  std::vector<BYTE> part(2);
-  ASSERT_EQ(face.submit({Type::Bulk, 0x81, part.data(), 2, 2}), 0);
+  queryThenRead(face, 2);
   std::vector<sim::UsbTransferEnd> ended = face.ended();
   ASSERT_EQ(ended.size(), 2u);
   EXPECT_EQ(ended[1].status, -EOVERFLOW);

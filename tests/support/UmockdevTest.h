@@ -64,6 +64,13 @@ class UmockdevTest : public ::testing::Test {
     return status == 0 ? Handle(handle) : nullptr;
   }
 
+  // The plotter opened with its interface claimed (null on failure).
+  Handle claimed(const sim::VirtualPlotter& served) {
+    Handle handle = open(served);
+    if (handle && libusb_claim_interface(handle.get(), 0) != 0) handle.reset();
+    return handle;
+  }
+
   std::unique_ptr<sim::World> world_;  // outlives the testbed that serves it
   UmockdevTestbed bed_;
   libusb_context* context_ = nullptr;

@@ -91,9 +91,8 @@ TEST_F(LibusbListing, DescribesTheDriverInterfaceAndThePrinterClassInterface) {
 using LibusbDriverTransfers = UmockdevTest;
 
 TEST_F(LibusbDriverTransfers, AQueryTravelsAsControlRequestStatusWordAndReply) {
-  Handle handle = open(plotter(0));
+  Handle handle = claimed(plotter(0));
   ASSERT_TRUE(handle);
-  ASSERT_EQ(libusb_claim_interface(handle.get(), 0), 0);
   ASSERT_EQ(sendRecord(handle.get(), queryRecord("5")), 3);
 
   std::array<unsigned char, 8> word{};
@@ -123,9 +122,8 @@ TEST_F(LibusbDriverTransfers, AQueryTravelsAsControlRequestStatusWordAndReply) {
 
 TEST_F(LibusbDriverTransfers, A16MiBPlotFileIsOneBulkTransfer) {
   constexpr uint32_t kSize = 16u << 20;
-  Handle handle = open(plotter(1));
+  Handle handle = claimed(plotter(1));
   ASSERT_TRUE(handle);
-  ASSERT_EQ(libusb_claim_interface(handle.get(), 0), 0);
   std::vector<unsigned char> record{0x02, BYTE(kSize), BYTE(kSize >> 8), BYTE(kSize >> 16),
                                     BYTE(kSize >> 24), 4, 'p', 'l', 'o', 't'};
   ASSERT_EQ(sendRecord(handle.get(), record), int(record.size()));

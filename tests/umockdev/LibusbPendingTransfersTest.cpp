@@ -73,9 +73,8 @@ double processCpuSeconds() {
 using LibusbPendingTransfers = UmockdevTest;
 
 TEST_F(LibusbPendingTransfers, AnInterruptReadWaitsForTheStatusWordOfTheNextRequest) {
-  Handle handle = open(plotter(0));
+  Handle handle = claimed(plotter(0));
   ASSERT_TRUE(handle);
-  ASSERT_EQ(libusb_claim_interface(handle.get(), 0), 0);
   AsyncRead status(handle.get(), 0x83, true);
   ASSERT_EQ(status.submit(), 0);
   EXPECT_FALSE(status.endsWithin(context_, milliseconds(200)));
@@ -92,9 +91,8 @@ TEST_F(LibusbPendingTransfers, AnInterruptReadWaitsForTheStatusWordOfTheNextRequ
 }
 
 TEST_F(LibusbPendingTransfers, ABulkReadEndsWithNoDeviceWhenThePlotterLeavesTheBus) {
-  Handle handle = open(plotter(1));
+  Handle handle = claimed(plotter(1));
   ASSERT_TRUE(handle);
-  ASSERT_EQ(libusb_claim_interface(handle.get(), 0), 0);
   AsyncRead reply(handle.get(), 0x81, false);
   ASSERT_EQ(reply.submit(), 0);
   EXPECT_FALSE(reply.endsWithin(context_, milliseconds(100)));
@@ -127,9 +125,8 @@ TEST_F(LibusbPendingTransfers, ABulkReadEndsWithNoDeviceWhenThePlotterLeavesTheB
 // URBs again and again; the testbed holds such a question until one has ended or a moment has
 // passed, so that a program waiting on a transfer does not spin.
 TEST_F(LibusbPendingTransfers, LibusbRestsWhileATransferWaits) {
-  Handle handle = open(plotter(0));
+  Handle handle = claimed(plotter(0));
   ASSERT_TRUE(handle);
-  ASSERT_EQ(libusb_claim_interface(handle.get(), 0), 0);
   AsyncRead reply(handle.get(), 0x81, false);
   ASSERT_EQ(reply.submit(), 0);
   const double before = processCpuSeconds();

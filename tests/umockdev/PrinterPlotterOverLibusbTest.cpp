@@ -46,9 +46,8 @@ TEST_F(LibusbPrinterClass, TellsItsDeviceIdAndPortStatus) {
 }
 
 TEST_F(LibusbPrinterClass, AnEscapeQueryIsAnsweredOnTheBulkInPipeAsLengthThenReply) {
-  Handle handle = open(plotter(kClassic));
+  Handle handle = claimed(plotter(kClassic));
   ASSERT_TRUE(handle);
-  ASSERT_EQ(libusb_claim_interface(handle.get(), 0), 0);
   unsigned char query[] = {0x1B, '.', '6'};
   int got = 0;
   ASSERT_EQ(libusb_bulk_transfer(handle.get(), 0x02, query, 3, &got, kTimeoutMs), 0);
