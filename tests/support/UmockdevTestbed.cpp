@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -161,7 +162,8 @@ class UmockdevTestbed::Impl {
   void reapUrb(Served& device, UMockdevIoctlClient* client, bool wait);
   void discardUrb(Served& device, UMockdevIoctlClient* client);
   void driverIoctl(Served& device, UMockdevIoctlClient* client);
-  void claim(Served& device, UMockdevIoctlClient* client, unsigned interfaceNumber);
+  int claim(Served& device, UMockdevIoctlClient* client, unsigned interfaceNumber);
+  int settingRequest(Served& device, UMockdevIoctlClient* client, unsigned long request);
   void control(Served& device, UMockdevIoctlClient* client);
   void controlEnded(Served& device, const sim::UsbTransferEnd& end);
   void expireControls(Served& device);
@@ -178,6 +180,7 @@ class UmockdevTestbed::Impl {
   GObjectPtr<UMockdevIoctlBase> handler_;
   std::vector<std::unique_ptr<Served>> devices_;
   std::map<int, int> nextAddress_;  // by bus
+  std::set<UMockdevIoctlClient*> clients_;  // open fds, each told to us when it closes
   sim::World* world_ = nullptr;
   std::condition_variable_any wake_;
   bool stopping_ = false;
@@ -212,6 +215,7 @@ UmockdevTestbed::Impl::~Impl() {
     if (device->present) leave(*device);
   }
   if (handler_) g_signal_handlers_disconnect_by_data(handler_.get(), this);
+  for (UMockdevIoctlClient* client : clients_) g_signal_handlers_disconnect_by_data(client, this);
   devices_.clear();
   handler_.reset();
   testbed_.reset();
@@ -341,6 +345,9 @@ gboolean UmockdevTestbed::Impl::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient*
 
 void UmockdevTestbed::Impl::onClientConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client,
                                               gpointer self) {
+  auto* impl = static_cast<Impl*>(self);
+  std::lock_guard<std::recursive_mutex> lock(impl->mutex);
+  impl->clients_.insert(client);
   g_signal_connect(client, "notify::connected", G_CALLBACK(onClientClosed), self);
 }
 
@@ -354,6 +361,8 @@ void UmockdevTestbed::Impl::onClientClosed(GObject* client, GParamSpec*, gpointe
 
 // A closed fd lets go of what it claimed and of its URBs, as usbfs does.
 void UmockdevTestbed::Impl::clientClosed(UMockdevIoctlClient* client) {
+  g_signal_handlers_disconnect_by_data(client, this);
+  clients_.erase(client);
   for (auto& device : devices_) {
     auto claimed = device->claims.find(client);
     if (claimed != device->claims.end()) {
@@ -379,19 +388,26 @@ void UmockdevTestbed::Impl::clientClosed(UMockdevIoctlClient* client) {
   }
 }
 
+namespace {
+
+void completeWith(UMockdevIoctlClient* client, int status) {
+  umockdev_ioctl_client_complete(client, status < 0 ? -1 : status, status < 0 ? -status : 0);
+}
+
+// The unsigned int an ioctl's argument points to.
+std::optional<unsigned> numberArg(UMockdevIoctlClient* client) {
+  GObjectPtr<UMockdevIoctlData> data =
+      resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(unsigned));
+  if (!data) return std::nullopt;
+  unsigned value;
+  std::memcpy(&value, data->data, sizeof value);
+  return value;
+}
+
+}  // namespace
+
 bool UmockdevTestbed::Impl::handle(Served& device, UMockdevIoctlClient* client,
                                    unsigned long request) {
-  auto complete = [client](int status) {
-    umockdev_ioctl_client_complete(client, status < 0 ? -1 : status, status < 0 ? -status : 0);
-  };
-  auto number = [client]() -> std::optional<unsigned> {
-    GObjectPtr<UMockdevIoctlData> data =
-        resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(unsigned));
-    if (!data) return std::nullopt;
-    unsigned value;
-    std::memcpy(&value, data->data, sizeof value);
-    return value;
-  };
   switch (request) {
     case USBDEVFS_GET_CAPABILITIES: {
       GObjectPtr<UMockdevIoctlData> data =
@@ -399,44 +415,9 @@ bool UmockdevTestbed::Impl::handle(Served& device, UMockdevIoctlClient* client,
       const uint32_t caps = USBDEVFS_CAP_BULK_SCATTER_GATHER | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
                             USBDEVFS_CAP_REAP_AFTER_DISCONNECT | USBDEVFS_CAP_ZERO_PACKET;
       if (data) std::memcpy(data->data, &caps, sizeof caps);
-      complete(data ? 0 : -EFAULT);
+      completeWith(client, data ? 0 : -EFAULT);
       return TRUE;
     }
-    case USBDEVFS_CLAIMINTERFACE:
-      if (std::optional<unsigned> n = number()) claim(device, client, *n);
-      else complete(-EFAULT);
-      return TRUE;
-    case USBDEVFS_RELEASEINTERFACE: {
-      std::optional<unsigned> n = number();
-      if (!n) return complete(-EFAULT), TRUE;
-      unsigned& claims = device.claims[client];
-      if (!(claims & (1u << *n))) return complete(-EINVAL), TRUE;
-      claims &= ~(1u << *n);
-      complete(device.face->releaseInterface(*n));
-      return TRUE;
-    }
-    case USBDEVFS_SETCONFIGURATION: {
-      std::optional<unsigned> n = number();
-      complete(n ? device.face->setConfiguration(int(*n)) : -EFAULT);
-      return TRUE;
-    }
-    case USBDEVFS_SETINTERFACE: {
-      GObjectPtr<UMockdevIoctlData> data = resolve(umockdev_ioctl_client_get_arg(client), 0,
-                                                   sizeof(usbdevfs_setinterface));
-      if (!data) return complete(-EFAULT), TRUE;
-      auto* setting = reinterpret_cast<usbdevfs_setinterface*>(data->data);
-      complete(device.face->setInterface(setting->interface, setting->altsetting));
-      return TRUE;
-    }
-    case USBDEVFS_CLEAR_HALT:
-    case USBDEVFS_RESETEP: {
-      std::optional<unsigned> n = number();
-      complete(n ? device.face->clearHalt(BYTE(*n)) : -EFAULT);
-      return TRUE;
-    }
-    case USBDEVFS_RESET:
-      complete(device.face->reset());
-      return TRUE;
     case USBDEVFS_SUBMITURB:
       submitUrb(device, client);
       return TRUE;
@@ -456,29 +437,55 @@ bool UmockdevTestbed::Impl::handle(Served& device, UMockdevIoctlClient* client,
       driverIoctl(device, client);
       return TRUE;
     default:
-      complete(-ENOTTY);
+      completeWith(client, settingRequest(device, client, request));
       return TRUE;
   }
 }
 
-void UmockdevTestbed::Impl::claim(Served& device, UMockdevIoctlClient* client,
-                                  unsigned interfaceNumber) {
-  int status = 0;
-  if (interfaceNumber == 0 && device.usblp) {
-    status = -EBUSY;
-  } else {
-    status = device.face->claimInterface(interfaceNumber);
+// The requests that end at once: claims, settings, halts and resets.
+int UmockdevTestbed::Impl::settingRequest(Served& device, UMockdevIoctlClient* client,
+                                          unsigned long request) {
+  if (request == USBDEVFS_RESET) return device.face->reset();
+  if (request == USBDEVFS_SETINTERFACE) {
+    GObjectPtr<UMockdevIoctlData> data =
+        resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_setinterface));
+    if (!data) return -EFAULT;
+    auto* setting = reinterpret_cast<usbdevfs_setinterface*>(data->data);
+    return device.face->setInterface(setting->interface, setting->altsetting);
   }
+  const bool numbered = request == USBDEVFS_CLAIMINTERFACE ||
+                        request == USBDEVFS_RELEASEINTERFACE ||
+                        request == USBDEVFS_SETCONFIGURATION || request == USBDEVFS_CLEAR_HALT ||
+                        request == USBDEVFS_RESETEP;
+  if (!numbered) return -ENOTTY;
+  std::optional<unsigned> n = numberArg(client);
+  if (!n) return -EFAULT;
+  switch (request) {
+    case USBDEVFS_CLAIMINTERFACE: return claim(device, client, *n);
+    case USBDEVFS_RELEASEINTERFACE: {
+      unsigned& claims = device.claims[client];
+      if (*n >= 32 || !(claims & (1u << *n))) return -EINVAL;
+      claims &= ~(1u << *n);
+      return device.face->releaseInterface(*n);
+    }
+    case USBDEVFS_SETCONFIGURATION: return device.face->setConfiguration(int(*n));
+    default: return device.face->clearHalt(BYTE(*n));
+  }
+}
+
+int UmockdevTestbed::Impl::claim(Served& device, UMockdevIoctlClient* client,
+                                 unsigned interfaceNumber) {
+  if (interfaceNumber >= 32) return -EINVAL;
+  int status = interfaceNumber == 0 && device.usblp ? -EBUSY
+                                                    : device.face->claimInterface(interfaceNumber);
   if (status == 0) device.claims[client] |= 1u << interfaceNumber;
-  umockdev_ioctl_client_complete(client, status < 0 ? -1 : 0, status < 0 ? -status : 0);
+  return status;
 }
 
 // GETDRIVER, DISCONNECT_CLAIM and the DISCONNECT/CONNECT driver ioctls, for usblp on
 // interface 0.
 void UmockdevTestbed::Impl::driverIoctl(Served& device, UMockdevIoctlClient* client) {
-  auto complete = [client](int status) {
-    umockdev_ioctl_client_complete(client, status < 0 ? -1 : status, status < 0 ? -status : 0);
-  };
+  auto complete = [client](int status) { completeWith(client, status); };
   UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
   const unsigned long request = umockdev_ioctl_client_get_request(client);
   if (request == USBDEVFS_GETDRIVER) {
@@ -495,7 +502,7 @@ void UmockdevTestbed::Impl::driverIoctl(Served& device, UMockdevIoctlClient* cli
     auto* what = reinterpret_cast<usbdevfs_disconnect_claim*>(data->data);
     if (what->interface == 0 && device.usblp == UsblpHold::Refuses) return complete(-EBUSY);
     if (what->interface == 0) device.usblp.reset();
-    return claim(device, client, what->interface);
+    return complete(claim(device, client, what->interface));
   }
   GObjectPtr<UMockdevIoctlData> data = resolve(arg, 0, sizeof(usbdevfs_ioctl));
   if (!data) return complete(-EFAULT);
@@ -531,9 +538,8 @@ void UmockdevTestbed::Impl::submitUrb(Served& device, UMockdevIoctlClient* clien
                             uint32_t(urb->buffer_length), tag};
   if (*type != sim::UsbTransfer::Type::Control && !(device.claims[client] & 1u)) {
     // usbfs claims the interface of a transfer's endpoint itself
-    int claimed = device.usblp ? -EBUSY : device.face->claimInterface(0);
+    int claimed = claim(device, client, 0);
     if (claimed != 0) return umockdev_ioctl_client_complete(client, -1, -claimed);
-    device.claims[client] |= 1u;
   }
   const bool in = *type == sim::UsbTransfer::Type::Control || (urb->endpoint & 0x80) != 0;
   device.inFlight[tag] = {std::move(urbData), in && buffer ? ref(buffer.get()) : nullptr, client, {}};

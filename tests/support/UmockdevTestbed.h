@@ -27,7 +27,8 @@
 // leaves sysfs with a "remove" event. One that comes back (a world powers it on) arrives anew.
 //
 // The served plotters (and a served world's machine) are used from the testbed's own threads:
-// read or change them only while holding hold().
+// read or change them only while holding hold(), and call no libusb function meanwhile (its
+// requests would wait for the hold). Close every device (libusb_exit) before the testbed goes.
 #pragma once
 
 #include <memory>
