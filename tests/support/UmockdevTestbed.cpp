@@ -10,7 +10,6 @@
 #include <deque>
 #include <map>
 #include <optional>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -180,7 +179,9 @@ class UmockdevTestbed::Impl {
   GObjectPtr<UMockdevIoctlBase> handler_;
   std::vector<std::unique_ptr<Served>> devices_;
   std::map<int, int> nextAddress_;  // by bus
-  std::set<UMockdevIoctlClient*> clients_;  // open fds, each told to us when it closes
+  // The open fds, each held until it has told us it closed: umockdev tells it from an idle
+  // callback that may otherwise come after the client is gone.
+  std::map<UMockdevIoctlClient*, GObjectPtr<UMockdevIoctlClient>> clients_;
   sim::World* world_ = nullptr;
   std::condition_variable_any wake_;
   bool stopping_ = false;
@@ -215,7 +216,8 @@ UmockdevTestbed::Impl::~Impl() {
     if (device->present) leave(*device);
   }
   if (handler_) g_signal_handlers_disconnect_by_data(handler_.get(), this);
-  for (UMockdevIoctlClient* client : clients_) g_signal_handlers_disconnect_by_data(client, this);
+  for (auto& [client, held] : clients_) g_signal_handlers_disconnect_by_data(client, this);
+  clients_.clear();
   devices_.clear();
   handler_.reset();
   testbed_.reset();
@@ -347,7 +349,7 @@ void UmockdevTestbed::Impl::onClientConnected(UMockdevIoctlBase*, UMockdevIoctlC
                                               gpointer self) {
   auto* impl = static_cast<Impl*>(self);
   std::lock_guard<std::recursive_mutex> lock(impl->mutex);
-  impl->clients_.insert(client);
+  impl->clients_.emplace(client, ref(client));
   g_signal_connect(client, "notify::connected", G_CALLBACK(onClientClosed), self);
 }
 
@@ -357,12 +359,12 @@ void UmockdevTestbed::Impl::onClientClosed(GObject* client, GParamSpec*, gpointe
   if (umockdev_ioctl_client_get_connected(ioctlClient)) return;
   std::lock_guard<std::recursive_mutex> lock(impl->mutex);
   impl->clientClosed(ioctlClient);
+  impl->clients_.erase(ioctlClient);  // the emission holds the client until it returns
 }
 
 // A closed fd lets go of what it claimed and of its URBs, as usbfs does.
 void UmockdevTestbed::Impl::clientClosed(UMockdevIoctlClient* client) {
   g_signal_handlers_disconnect_by_data(client, this);
-  clients_.erase(client);
   for (auto& device : devices_) {
     auto claimed = device->claims.find(client);
     if (claimed != device->claims.end()) {

@@ -139,6 +139,29 @@ TEST_F(LibusbDriverTransfers, A16MiBPlotFileIsOneBulkTransfer) {
   EXPECT_EQ(file.chunks, (std::vector<DWORD>{kSize}));
 }
 
+// What USB has and the driver does as I/O control codes: a halt cleared resets the pipe, a
+// port reset resets the device, unconfiguring and configuring set the configuration.
+TEST_F(LibusbDriverTransfers, HaltsResetsAndConfigurationReachTheDriversCodes) {
+  Handle handle = claimed(plotter(0));
+  ASSERT_TRUE(handle);
+  EXPECT_EQ(libusb_clear_halt(handle.get(), 0x81), 0);
+  EXPECT_EQ(libusb_reset_device(handle.get()), 0);
+  ASSERT_EQ(libusb_release_interface(handle.get(), 0), 0);
+  EXPECT_EQ(libusb_set_configuration(handle.get(), 0), 0);
+  int configuration = -1;
+  EXPECT_EQ(libusb_control_transfer(handle.get(), 0x80, 8, 0, 0,
+                                    reinterpret_cast<unsigned char*>(&configuration), 1,
+                                    kTimeoutMs),
+            1);
+  EXPECT_EQ(configuration & 0xFF, 0);
+  EXPECT_EQ(libusb_set_configuration(handle.get(), 1), 0);
+  EXPECT_EQ(libusb_set_configuration(handle.get(), 2), LIBUSB_ERROR_NOT_FOUND);
+
+  auto hold = bed_.hold();
+  // libusb lets go of its claims for the reset and claims again after it
+  EXPECT_EQ(plotter(0).driverLog(), "take,reset-pipe,release,reset,take,release");
+}
+
 TEST_F(LibusbDriverTransfers, ARequestOutsideTheControlRecordsTableStalls) {
   Handle handle = open(plotter(0));
   ASSERT_TRUE(handle);
