@@ -3,23 +3,29 @@
 // face answers (sim/DriverFace.h or sim/PrintClassFace.h, by its connection), so the plotter
 // behaves, misbehaves and logs alike whichever way it is reached.
 //
-//   driver connection                 | printer connection
-//   ----------------------------------+------------------------------------------------------
-//   the identity's interfaces         | one printer interface: class 7, subclass 1, protocol 2,
-//                                     | bulk OUT 0x02 ("PIPE02"), bulk IN 0x81 ("PIPE129")
-//   vendor request (usb::controlRecord| vendor request to the interface (see below):
-//   For) -> IOCTL_UDRV_CONTROL_REQUEST|   0x41 -> IOCTL_USBPRINT_VENDOR_SET_COMMAND
-//                                     |   0xC1 -> IOCTL_USBPRINT_VENDOR_GET_COMMAND
-//   bulk/interrupt IN -> pipe read    | class GET_DEVICE_ID (0xA1, 0): the IEEE 1284 ID
-//   bulk OUT -> pipe write            | class GET_PORT_STATUS (0xA1, 1)
-//                                     |   -> IOCTL_USBPRINT_GET_LPT_STATUS
-//   SET/GET_CONFIGURATION, endpoint   | bulk IN -> PIPE129 read, bulk OUT -> PIPE02 write
-//   halt, reset -> the driver's codes |
+//   on the driver connection:
+//     interfaces        the identity's
+//     vendor request    usb::controlRecordFor -> IOCTL_UDRV_CONTROL_REQUEST (data out-direct)
+//     bulk OUT / IN     a write / read of the pipe "2" / "129"
+//     interrupt IN      a read of the pipe "131" (the 2-byte status word)
+//     SET/GET_CONFIGURATION, SET_INTERFACE, a cleared endpoint halt, a port reset
+//                       IOCTL_UDRV_SET_CONFIGURATION (UNCONFIGURE for 0), _GET_CONFIGURATION,
+//                       _SET_INTERFACE, _RESET_PIPE, _RESET_DEVICE
+//   on the printer connection:
+//     interfaces        one printer interface: class 7, subclass 1, protocol 2, bulk OUT 0x02
+//                       ("PIPE02") and bulk IN 0x81 ("PIPE129")
+//     vendor request    0x41 -> IOCTL_USBPRINT_VENDOR_SET_COMMAND,
+//                       0xC1 -> IOCTL_USBPRINT_VENDOR_GET_COMMAND (see below)
+//     GET_DEVICE_ID     (0xA1, 0) the IEEE 1284 ID, after its 2-byte big-endian length
+//     GET_PORT_STATUS   (0xA1, 1) -> IOCTL_USBPRINT_GET_LPT_STATUS
+//     bulk OUT / IN     a write of PIPE02 / a read of PIPE129
+//   on both: descriptors and GET_STATUS from sim/UsbDescriptors.h (self-powered).
 //
 // The printing class's vendor requests carry what Windows' printing class makes of the
 // command's input bytes: bRequest the first byte, wValue the second (high) and third (low),
 // wIndex the interface, and for a set the bytes after the third as the data stage. The face
-// takes letters up to the first zero byte, so a query of up to three letters travels whole.
+// takes letters up to the first zero byte, so a query of up to three letters travels whole (a
+// shorter one is padded with zero bytes, which the face drops).
 //
 // Claiming the driver connection's interface takes the driver's device lock (logged "take"),
 // releasing it lets go ("release"): on USB the claim is what holds the device for one program.

@@ -20,13 +20,18 @@ class UmockdevTest : public ::testing::Test {
   void SetUp() override {
     if (!bed_.available()) GTEST_SKIP() << "skipped: " << bed_.skipReason();
     std::string error;
-    world_ = sim::World::named("default", &error);
+    world_ = makeWorld(&error);
     ASSERT_TRUE(world_) << error;
     bed_.serve(*world_);
     ASSERT_EQ(libusb_init(&context_), 0);
   }
   void TearDown() override {
     if (context_) libusb_exit(context_);
+  }
+
+  // The world served; the built-in one unless a test says otherwise.
+  virtual std::unique_ptr<sim::World> makeWorld(std::string* error) {
+    return sim::World::named("default", error);
   }
 
   sim::VirtualPlotter& plotter(size_t index) { return *world_->plotters().at(index); }

@@ -704,8 +704,8 @@ void UmockdevTestbed::Impl::serveLoop() {
       if (device->present) {
         pump(*device);
         if (device->face->gone()) leave(*device);
-      } else if (device->plotter->present() && device->face) {
-        plugIn(*device);  // back after an update shut it off
+      } else if (device->plotter->present()) {
+        plugIn(*device);  // plugged in after it was served, or back after it went
       }
     }
   }
