@@ -49,11 +49,6 @@ GObjectPtr<T> ref(T* object) {
   return GObjectPtr<T>(static_cast<T*>(g_object_ref(object)));
 }
 
-struct GFreeString {
-  void operator()(gchar* text) const { g_free(text); }
-};
-using GString = std::unique_ptr<gchar, GFreeString>;
-
 struct GErrorFree {
   void operator()(GError* error) const {
     if (error) g_error_free(error);
@@ -261,41 +256,63 @@ void UmockdevTestbed::Impl::serve(sim::VirtualPlotter& plotter, const std::strin
   wake_.notify_all();
 }
 
+namespace {
+
+std::string printed(const char* format, auto... values) {
+  char text[256];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+// The device's entry in umockdev's text form: its path, node, udev properties and sysfs
+// attributes, each attribute ending in a newline as the kernel writes them.
+std::string sysfsEntry(const Served& device, const sim::UsbFace& face) {
+  const sim::PlotterIdentity& identity = face.identity();
+  std::string entry =
+      printed("P: /devices/velkor/usb%d/%d-%d\nN: %s\n", device.bus, device.bus, device.port,
+              device.node.c_str() + 5);
+  entry += "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\n";
+  entry += printed("E: BUSNUM=%03d\nE: DEVNUM=%03d\nE: DEVNAME=%s\nE: PRODUCT=%x/%x/100\n",
+                   device.bus, device.address, device.node.c_str(), identity.vendorId,
+                   identity.productId);
+  auto attribute = [&entry](const std::string& name, const std::string& value) {
+    entry += "A: " + name + "=" + value + "\\n\n";
+  };
+  attribute("idVendor", printed("%04x", identity.vendorId));
+  attribute("idProduct", printed("%04x", identity.productId));
+  attribute("serial", identity.instanceSerial);
+  attribute("manufacturer", "Velkor test devices");
+  attribute("product", "Virtual plotter");
+  attribute("busnum", std::to_string(device.bus));
+  attribute("devnum", std::to_string(device.address));
+  attribute("speed", "480");
+  attribute("version", " 2.00");
+  attribute("bDeviceClass", "00");
+  attribute("bConfigurationValue", "1");
+  attribute("bNumConfigurations", "1");
+  attribute("bNumInterfaces", printed("%2zu", identity.interfaces.size()));
+  return entry + "H: descriptors=" + hex(face.descriptors()) + "\n";
+}
+
+}  // namespace
+
 // The plotter arrives on the bus: its ioctl socket first, so that it answers from the moment
 // the "add" event is seen.
 void UmockdevTestbed::Impl::plugIn(Served& device) {
   int& next = nextAddress_.try_emplace(device.bus, 2).first->second;
   device.address = next++;
-  char node[32];
-  std::snprintf(node, sizeof node, "/dev/bus/usb/%03d/%03d", device.bus, device.address);
-  device.node = node;
+  device.node = printed("/dev/bus/usb/%03d/%03d", device.bus, device.address);
+  device.syspath = printed("/sys/devices/velkor/usb%d/%d-%d", device.bus, device.bus, device.port);
   device.face = std::make_unique<sim::UsbFace>(*device.plotter, device.model);
-  const sim::PlotterIdentity& identity = device.face->identity();
   GError* raw = nullptr;
-  umockdev_testbed_attach_ioctl(testbed_.get(), node, handler_.get(), &raw);
+  umockdev_testbed_attach_ioctl(testbed_.get(), device.node.c_str(), handler_.get(), &raw);
   std::unique_ptr<GError, GErrorFree> attachError(raw);
-  char text[2048];
-  std::snprintf(text, sizeof text,
-                "P: /devices/velkor/usb%d/%d-%d\nN: %s\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n"
-                "E: DRIVER=usb\nE: BUSNUM=%03d\nE: DEVNUM=%03d\nE: DEVNAME=%s\n"
-                "E: PRODUCT=%x/%x/100\nA: idVendor=%04x\\n\nA: idProduct=%04x\\n\n"
-                "A: serial=%s\\n\nA: manufacturer=Velkor test devices\\n\n"
-                "A: product=Virtual plotter\\n\nA: busnum=%d\\n\nA: devnum=%d\\n\n"
-                "A: speed=480\\n\nA: bConfigurationValue=1\\n\nA: bNumConfigurations=1\\n\n"
-                "A: bNumInterfaces=%2zu\\n\nA: bDeviceClass=00\\n\nA: version= 2.00\\n\n"
-                "H: descriptors=%s\n",
-                device.bus, device.bus, device.port, node + 5, device.bus, device.address, node,
-                identity.vendorId, identity.productId, identity.vendorId, identity.productId,
-                identity.instanceSerial.c_str(), device.bus, device.address,
-                identity.interfaces.size(), hex(device.face->descriptors()).c_str());
   raw = nullptr;
-  umockdev_testbed_add_from_string(testbed_.get(), text, &raw);
+  umockdev_testbed_add_from_string(testbed_.get(), sysfsEntry(device, *device.face).c_str(), &raw);
   std::unique_ptr<GError, GErrorFree> addError(raw);
-  GString sysDir(umockdev_testbed_get_sys_dir(testbed_.get()));
-  char syspath[128];
-  std::snprintf(syspath, sizeof syspath, "/sys/devices/velkor/usb%d/%d-%d", device.bus,
-                device.bus, device.port);
-  device.syspath = syspath;
+  for (const GError* error : {attachError.get(), addError.get()}) {
+    if (error) std::fprintf(stderr, "umockdev testbed: %s: %s\n", device.node.c_str(), error->message);
+  }
   device.present = true;
 }
 
