@@ -163,6 +163,7 @@ class UmockdevTestbed::Impl {
   void expireControls(Served& device);
   void clientClosed(UMockdevIoctlClient* client);
   void plugIn(Served& device);
+  void retire(Served& device);
   void leave(Served& device);
   void pump(Served& device);
   static void ended(Served::Urb& urb);
@@ -173,6 +174,7 @@ class UmockdevTestbed::Impl {
   GObjectPtr<UMockdevTestbed> testbed_;
   GObjectPtr<UMockdevIoctlBase> handler_;
   std::vector<std::unique_ptr<Served>> devices_;
+  std::vector<std::unique_ptr<Served>> retired_;  // their earlier times on the bus
   std::map<int, int> nextAddress_;  // by bus
   // The open fds, each held until it has told us it closed: umockdev tells it from an idle
   // callback that may otherwise come after the client is gone.
@@ -214,6 +216,7 @@ UmockdevTestbed::Impl::~Impl() {
   for (auto& [client, held] : clients_) g_signal_handlers_disconnect_by_data(client, this);
   clients_.clear();
   devices_.clear();
+  retired_.clear();
   handler_.reset();
   testbed_.reset();
 }
@@ -226,10 +229,30 @@ Served* UmockdevTestbed::Impl::find(const sim::VirtualPlotter& plotter) {
 }
 
 Served* UmockdevTestbed::Impl::byNode(const char* node) {
-  for (auto& device : devices_) {
-    if (device->node == node) return device.get();
+  for (auto* list : {&devices_, &retired_}) {
+    for (auto& device : *list) {
+      if (device->node == node) return device.get();
+    }
   }
   return nullptr;
+}
+
+// A device that comes back arrives anew; the fds of its last time keep what they can still
+// reap there, and get ENODEV for everything else, as usbfs keeps a gone device's URBs.
+void UmockdevTestbed::Impl::retire(Served& device) {
+  auto old = std::make_unique<Served>();
+  old->plotter = device.plotter;
+  old->node = device.node;
+  old->face = std::move(device.face);
+  old->inFlight = std::move(device.inFlight);
+  old->reapable = std::move(device.reapable);
+  old->reapers = std::move(device.reapers);
+  old->claims = std::move(device.claims);
+  device.inFlight.clear();
+  device.reapable.clear();
+  device.reapers.clear();
+  device.claims.clear();
+  retired_.push_back(std::move(old));
 }
 
 void UmockdevTestbed::Impl::serveWorld(sim::World& world) {
@@ -299,6 +322,7 @@ std::string sysfsEntry(const Served& device, const sim::UsbFace& face) {
 // The plotter arrives on the bus: its ioctl socket first, so that it answers from the moment
 // the "add" event is seen.
 void UmockdevTestbed::Impl::plugIn(Served& device) {
+  if (!device.node.empty()) retire(device);
   int& next = nextAddress_.try_emplace(device.bus, 2).first->second;
   device.address = next++;
   device.node = printed("/dev/bus/usb/%03d/%03d", device.bus, device.address);
@@ -382,6 +406,13 @@ void UmockdevTestbed::Impl::onClientClosed(GObject* client, GParamSpec*, gpointe
 // A closed fd lets go of what it claimed and of its URBs, as usbfs does.
 void UmockdevTestbed::Impl::clientClosed(UMockdevIoctlClient* client) {
   g_signal_handlers_disconnect_by_data(client, this);
+  for (auto& device : retired_) {
+    device->claims.erase(client);
+    std::erase_if(device->reapable, [client](const Served::Urb& u) { return u.client == client; });
+    std::erase_if(device->reapers, [client](const Served::Reaper& r) {
+      return r.client.get() == client;
+    });
+  }
   for (auto& device : devices_) {
     auto claimed = device->claims.find(client);
     if (claimed != device->claims.end()) {

@@ -58,8 +58,11 @@ TEST_F(LibusbUpdate, ThePlotterLeavesTheBusWithItsNewFirmwareAndComesBack) {
     unsigned char word[2];
     EXPECT_EQ(libusb_interrupt_transfer(handle.get(), 0x83, word, 2, &sent, 500),
               LIBUSB_ERROR_NO_DEVICE);
+    EXPECT_EQ(nodeOtherThan("", std::chrono::milliseconds(2000)), "/dev/bus/usb/001/003");
+    // what was opened before it went stays gone
+    EXPECT_EQ(libusb_interrupt_transfer(handle.get(), 0x83, word, 2, &sent, 500),
+              LIBUSB_ERROR_NO_DEVICE);
   }
-  EXPECT_EQ(nodeOtherThan("", std::chrono::milliseconds(2000)), "/dev/bus/usb/001/003");
   Handle again = claimed(plotter(0));
   ASSERT_TRUE(again);
 
