@@ -79,6 +79,17 @@ std::string modelOf(std::string text) {
   return text;
 }
 
+// The descriptor GET_DESCRIPTOR asks for by wValue (type, index); none for anything else.
+std::optional<Bytes> descriptorFor(const PlotterIdentity& identity, WORD value) {
+  const BYTE type = BYTE(value >> 8), index = BYTE(value);
+  if (type == usb::USB_DEVICE_DESCRIPTOR_TYPE) return deviceDescriptor(identity);
+  if (type == usb::USB_CONFIGURATION_DESCRIPTOR_TYPE && index == 0) {
+    return configurationDescriptor(identity);
+  }
+  if (type == usb::USB_STRING_DESCRIPTOR_TYPE) return stringDescriptor(identity, index);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string printerDeviceId(const VirtualPlotter& plotter, const std::string& model) {
@@ -308,8 +319,9 @@ void UsbFace::finish(Pending& pending, IoOutcome outcome) {
   pending_.erase(pending.transfer.tag);
 }
 
-void UsbFace::endNow(const UsbTransfer& transfer, int status, uint32_t length) {
+int UsbFace::endNow(const UsbTransfer& transfer, int status, uint32_t length) {
   ended_.push_back({transfer.tag, status, length});
+  return 0;  // taken: the transfer has ended, however it went
 }
 
 bool UsbFace::discard(uint64_t tag) {
@@ -363,7 +375,7 @@ int UsbFace::controlTransfer(const UsbTransfer& transfer) {
     case kStandard: return standardRequest(transfer, setup);
     case kClass: return printerClassRequest(transfer, setup);
     case kVendor: return vendorRequest(transfer, setup);
-    default: endNow(transfer, -EPIPE, 0); return 0;
+    default: return endNow(transfer, -EPIPE, 0);
   }
 }
 
@@ -373,37 +385,27 @@ int UsbFace::standardRequest(const UsbTransfer& transfer, const usb::ControlSetu
     if (!bytes) return endNow(transfer, -EPIPE, 0);
     uint32_t count = std::min<uint32_t>(setup.length, uint32_t(bytes->size()));
     std::memcpy(data, bytes->data(), count);
-    endNow(transfer, 0, count);
+    return endNow(transfer, 0, count);
   };
-  auto status = [&](int result) { endNow(transfer, result, 0); };
+  auto status = [&](int result) { return endNow(transfer, result, 0); };
   const BYTE recipient = setup.requestType & 0x1F;
   switch (setup.request) {
-    case kGetDescriptor: {
-      const BYTE type = BYTE(setup.value >> 8), index = BYTE(setup.value);
-      if (type == usb::USB_DEVICE_DESCRIPTOR_TYPE) reply(deviceDescriptor(identity_));
-      else if (type == usb::USB_CONFIGURATION_DESCRIPTOR_TYPE && index == 0)
-        reply(configurationDescriptor(identity_));
-      else if (type == usb::USB_STRING_DESCRIPTOR_TYPE) reply(stringDescriptor(identity_, index));
-      else reply(std::nullopt);
-      return 0;
-    }
+    case kGetDescriptor: return reply(descriptorFor(identity_, setup.value));
     case kGetConfiguration: {
-      if (printer()) return reply(Bytes{kConfigurationValue}), 0;
+      if (printer()) return reply(Bytes{kConfigurationValue});
       BYTE value = 0;
-      IoOutcome outcome;
-      int result = deviceIoctl(usb::IOCTL_UDRV_GET_CONFIGURATION, {}, &value, 1, &outcome);
-      return result != 0 ? status(result) : reply(Bytes{value}), 0;
+      int result = deviceIoctl(usb::IOCTL_UDRV_GET_CONFIGURATION, {}, &value, 1, nullptr);
+      return result != 0 ? status(result) : reply(Bytes{value});
     }
-    case kSetConfiguration: return status(setConfiguration(setup.value)), 0;
-    case kSetInterface: return status(setInterface(setup.index, setup.value)), 0;
-    case kGetStatus: return reply(Bytes{BYTE(recipient == 0 ? 0x01 : 0x00), 0x00}), 0;  // self-powered
+    case kSetConfiguration: return status(setConfiguration(setup.value));
+    case kSetInterface: return status(setInterface(setup.index, setup.value));
+    case kGetStatus: return reply(Bytes{BYTE(recipient == 0 ? 0x01 : 0x00), 0x00});  // self-powered
     case kClearFeature:
-    case kSetFeature:
-      if (recipient == 2 && setup.value == kEndpointHalt) {
-        return status(setup.request == kClearFeature ? clearHalt(BYTE(setup.index)) : 0), 0;
-      }
-      return status(0), 0;
-    default: return status(-EPIPE), 0;
+    case kSetFeature: {
+      const bool halt = recipient == 2 && setup.value == kEndpointHalt;
+      return status(halt && setup.request == kClearFeature ? clearHalt(BYTE(setup.index)) : 0);
+    }
+    default: return status(-EPIPE);
   }
 }
 
@@ -424,7 +426,7 @@ int UsbFace::vendorRequest(const UsbTransfer& transfer, const usb::ControlSetup&
   BYTE* data = transfer.buffer + kSetupLength;
   DWORD code;
   if (printer()) {
-    if (setup.requestType != 0x41 && setup.requestType != 0xC1) return endNow(transfer, -EPIPE, 0), 0;
+    if (setup.requestType != 0x41 && setup.requestType != 0xC1) return endNow(transfer, -EPIPE, 0);
     const size_t carried = setup.deviceToHost() ? 0 : setup.length;
     pending->input.resize(3 + carried);
     pending->input[0] = setup.request;
@@ -435,7 +437,7 @@ int UsbFace::vendorRequest(const UsbTransfer& transfer, const usb::ControlSetup&
                                 : usb::IOCTL_USBPRINT_VENDOR_SET_COMMAND;
   } else {
     std::optional<usb::UdrvControlRecord> record = usb::controlRecordFor(setup);
-    if (!record) return endNow(transfer, -EPIPE, 0), 0;
+    if (!record) return endNow(transfer, -EPIPE, 0);
     const BYTE* raw = reinterpret_cast<const BYTE*>(&*record);
     pending->input.assign(raw, raw + sizeof *record);
     code = usb::IOCTL_UDRV_CONTROL_REQUEST;
@@ -453,9 +455,9 @@ int UsbFace::vendorRequest(const UsbTransfer& transfer, const usb::ControlSetup&
 int UsbFace::printerClassRequest(const UsbTransfer& transfer, const usb::ControlSetup& setup) {
   if (!printer() || setup.requestType != 0xA1) {
     if (printer() && setup.requestType == 0x21 && setup.request == kPrinterSoftReset) {
-      return endNow(transfer, 0, 0), 0;
+      return endNow(transfer, 0, 0);
     }
-    return endNow(transfer, -EPIPE, 0), 0;
+    return endNow(transfer, -EPIPE, 0);
   }
   BYTE* data = transfer.buffer + kSetupLength;
   if (setup.request == kPrinterGetDeviceId) {
@@ -464,9 +466,9 @@ int UsbFace::printerClassRequest(const UsbTransfer& transfer, const usb::Control
     bytes.insert(bytes.end(), id.begin(), id.end());
     uint32_t count = std::min<uint32_t>(setup.length, uint32_t(bytes.size()));
     std::memcpy(data, bytes.data(), count);
-    return endNow(transfer, 0, count), 0;
+    return endNow(transfer, 0, count);
   }
-  if (setup.request != kPrinterGetPortStatus) return endNow(transfer, -EPIPE, 0), 0;
+  if (setup.request != kPrinterGetPortStatus) return endNow(transfer, -EPIPE, 0);
   if (!endpoints_->device) endpoints_->device = face_->open("", GENERIC_READ | GENERIC_WRITE);
   if (!endpoints_->device) return openStatus(face_->openFailure());
   IoRequest request{IoRequest::Kind::Control, usb::IOCTL_USBPRINT_GET_LPT_STATUS, nullptr, 0,

@@ -138,7 +138,7 @@ class UsbFace {
   void take(const UsbTransfer& transfer, os::sim::IoCompletion completion);
   void start(Pending& pending);
   void finish(Pending& pending, os::sim::IoOutcome outcome);
-  void endNow(const UsbTransfer& transfer, int status, uint32_t length);
+  int endNow(const UsbTransfer& transfer, int status, uint32_t length);
   bool inWaiting(BYTE endpoint) const;
   os::sim::DeviceEndpoint* endpointFor(BYTE endpoint);
   bool openEndpoints();
