@@ -66,17 +66,20 @@ std::string pipePath(BYTE address, bool printer) {
   return address == 0x02 ? "PIPE02" : address == 0x81 ? "PIPE129" : std::string();
 }
 
-// "VelkorP-Series_34e97" names the model "P-Series 3": Windows makes a printer's hardware ID of
-// maker and model, spaces as '_', and four hex digits of checksum.
-std::string modelOf(std::string text) {
-  if (text.rfind("Velkor", 0) == 0) text.erase(0, 6);
+// The maker and model a printer's hardware ID text was formed of: Windows joins the two, blanks
+// as '_', and adds four hex digits of checksum; the maker is the ID's first capitalised word.
+// "VelkorP-Series_3398a" is maker "Velkor", model "P-Series 3".
+std::pair<std::string, std::string> makerAndModelOf(std::string text) {
   if (text.size() > 4 && std::all_of(text.end() - 4, text.end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
       })) {
     text.resize(text.size() - 4);
   }
   std::replace(text.begin(), text.end(), '_', ' ');
-  return text;
+  auto second = std::find_if(text.begin() + (text.empty() ? 0 : 1), text.end(), [](char c) {
+    return std::isupper(static_cast<unsigned char>(c)) != 0;
+  });
+  return {std::string(text.begin(), second), std::string(second, text.end())};
 }
 
 // The descriptor GET_DESCRIPTOR asks for by wValue (type, index); none for anything else.
@@ -93,8 +96,10 @@ std::optional<Bytes> descriptorFor(const PlotterIdentity& identity, WORD value) 
 }  // namespace
 
 std::string printerDeviceId(const VirtualPlotter& plotter, const std::string& model) {
-  std::string name = model.empty() ? plotter.state.platformName : modelOf(model);
-  return "MFG:Velkor;MDL:" + name + ";CMD:VKESC;CLS:PRINTER;DES:Velkor " + name +
+  const auto [maker, name] =
+      model.empty() ? std::pair<std::string, std::string>("Velkor", plotter.state.platformName)
+                    : makerAndModelOf(model);
+  return "MFG:" + maker + ";MDL:" + name + ";CMD:VKESC;CLS:PRINTER;DES:" + maker + " " + name +
          ";SN:" + plotter.state.serialNumber + ";";
 }
 

@@ -1,6 +1,9 @@
 // The hardware ID of a USB printer as Windows forms it from the printer's IEEE 1284 device ID.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "discovery/ModelTable.h"
 #include "os/linux/DeviceId1284.h"
 
 namespace os::linux_platform {
@@ -52,6 +55,23 @@ TEST(UsbPrintHardwareId, ChecksumIsFourUpperCaseHexDigitsOfTheWholeText) {
   EXPECT_EQ(a.find_first_not_of("0123456789ABCDEF"), std::string::npos);
   // The part cut off still counts.
   EXPECT_NE(a, b);
+}
+
+// A plotter's printer device is recognised by the ID Windows forms for it: every row of the
+// model table must be such an ID (compared without regard to case).
+TEST(UsbPrintHardwareId, EveryModelTableRowIsAnIdWindowsForms) {
+  for (const discovery::ModelEntry& row : discovery::modelTable()) {
+    const std::string id = row.hardwareId;
+    std::string joined = id.substr(0, id.size() - 4);
+    std::replace(joined.begin(), joined.end(), '_', ' ');
+    std::string formed = usbPrintModelId(joined, "");
+    std::transform(formed.begin(), formed.end(), formed.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    std::string lower = id;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    EXPECT_EQ(formed, lower);
+  }
 }
 
 }  // namespace

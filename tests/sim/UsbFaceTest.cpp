@@ -160,14 +160,17 @@ TEST_F(PrinterUsbFaceTest, ACancelledReadIsLoggedAsTheFaceLogsOne) {
 
 TEST_F(PrinterUsbFaceTest, TheDeviceIdNamesTheModelOfItsHardwareIdText) {
   plotter_.state.serialNumber = "41207735";
-  EXPECT_EQ(sim::printerDeviceId(plotter_, "VelkorClassic5199"),
+  EXPECT_EQ(sim::printerDeviceId(plotter_, "VelkorClassic59da"),
             "MFG:Velkor;MDL:Classic;CMD:VKESC;CLS:PRINTER;DES:Velkor Classic;SN:41207735;");
+  EXPECT_EQ(sim::printerDeviceId(plotter_, "LindqvarLinnea_30e85f"),
+            "MFG:Lindqvar;MDL:Linnea 30;CMD:VKESC;CLS:PRINTER;DES:Lindqvar Linnea 30;"
+            "SN:41207735;");
   EXPECT_EQ(sim::printerDeviceId(plotter_, ""),
             "MFG:Velkor;MDL:ZK400;CMD:VKESC;CLS:PRINTER;DES:Velkor ZK400;SN:41207735;");
 }
 
 TEST_F(PrinterUsbFaceTest, ADeviceIdLongerThanTheReadIsCut) {
-  sim::UsbFace face(plotter_, "VelkorClassic5199");
+  sim::UsbFace face(plotter_, "VelkorClassic59da");
   std::vector<BYTE> buffer = controlBuffer(0xA1, sim::kPrinterGetDeviceId, std::vector<BYTE>(10));
   ASSERT_EQ(face.submit({Type::Control, 0, buffer.data(), uint32_t(buffer.size()), 4}), 0);
   std::vector<sim::UsbTransferEnd> ended = face.ended();
