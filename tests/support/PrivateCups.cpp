@@ -122,6 +122,12 @@ bool PrivateCups::writeConfiguration(const std::string& backend) {
   const fs::path ours = fs::path(folder_) / "bin/backend/velkor-plotter";
   fs::copy_file(backend, ours, error);
   if (error || chmod(ours.c_str(), 0700) != 0) return false;
+  // A queue on a USB printer (usb://Maker/Model?serial=S) prints to the plotter of that serial.
+  const fs::path usb = fs::path(folder_) / "bin/backend/usb";
+  writeFile(usb.string(), "#!/bin/sh\nserial=${DEVICE_URI##*serial=}\nserial=${serial%%&*}\n"
+                          "DEVICE_URI=velkor-plotter:" + folder_ + "/plotters/usb-$serial exec " +
+                          ours.string() + " \"$@\"\n");
+  if (chmod(usb.c_str(), 0700) != 0) return false;
   for (const char* sub : {"daemon", "filter", "notifier", "cgi-bin", "monitor"}) {
     fs::create_directory_symlink(std::string("/usr/lib/cups/") + sub,
                                  fs::path(folder_) / "bin" / sub, error);
@@ -181,6 +187,13 @@ bool PrivateCups::addRawQueue(const std::string& name, bool present) {
   if (present) fs::create_directories(plotter);
   return runTool("lpadmin", {"-p", name, "-v", "velkor-plotter:" + plotter.string(), "-m", "raw",
                              "-o", "printer-error-policy=stop-printer", "-E"});
+}
+
+bool PrivateCups::addUsbQueue(const std::string& name, const std::string& uri,
+                              const std::string& serial) {
+  fs::create_directories(fs::path(folder_) / "plotters" / ("usb-" + serial));
+  return runTool("lpadmin", {"-p", name, "-v", uri, "-m", "raw", "-o",
+                             "printer-error-policy=stop-printer", "-E"});
 }
 
 void PrivateCups::watchJobs(JobSink sink) {

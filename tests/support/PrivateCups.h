@@ -47,6 +47,9 @@ class PrivateCups {
   // A raw queue whose jobs reach the watcher; present false: its plotter is not there, and
   // the backend fails.
   bool addRawQueue(const std::string& name, bool present = true);
+  // A raw queue on a USB printer's URI (usb://Maker/Model?serial=S) whose jobs reach the
+  // watcher as those of the queue "usb-S".
+  bool addUsbQueue(const std::string& name, const std::string& uri, const std::string& serial);
   // cupsdisable / cupsenable / lpadmin and the like, against this scheduler; true on exit 0.
   bool runTool(const std::string& tool, const std::vector<std::string>& args);
 
