@@ -1,12 +1,12 @@
 #include "sim/DriverFace.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "sim/FaceEndpoint.h"
 #include "sim/UsbDescriptors.h"
 #include "sim/VirtualPlotter.h"
+#include "usb/DriverPipes.h"
 #include "usb/UsbDriver.h"
 
 namespace sim {
@@ -19,9 +19,6 @@ using Kind = DriverEvent::Kind;
 
 // The control record that carries a request record as its data stage.
 constexpr BYTE kJobControlRecord[7] = {0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};
-// A pipe's token: this base with the endpoint address in the low byte.
-constexpr DWORD kPipeTokenBase = 0x50495000;
-
 using Endpoint = FaceEndpoint<DriverFace, std::optional<BYTE>>;
 
 constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
@@ -41,17 +38,6 @@ DWORD inputDword(const IoRequest& request) {
   return value;
 }
 
-// A pipe's path below the device: its endpoint address in decimal.
-std::optional<BYTE> pipeAddress(const std::string& subPath) {
-  if (subPath.empty() || subPath.size() > 3 ||
-      !std::all_of(subPath.begin(), subPath.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  int address = std::atoi(subPath.c_str());
-  if (address > 255) return std::nullopt;
-  return BYTE(address);
-}
-
 }  // namespace
 
 DriverFace::DriverFace(VirtualPlotter& plotter, bool configured)
@@ -60,7 +46,7 @@ DriverFace::DriverFace(VirtualPlotter& plotter, bool configured)
 std::unique_ptr<os::sim::DeviceEndpoint> DriverFace::open(const std::string& subPath, DWORD) {
   if (!plotter_ || plotter_->misbehaviour.openError) return nullptr;
   if (subPath.empty()) return std::make_unique<Endpoint>(shared_from_this(), std::nullopt);
-  std::optional<BYTE> address = pipeAddress(subPath);
+  std::optional<BYTE> address = usb::pipeAddressOf(subPath);
   if (!address || configurationValue_ == 0 || !findEndpoint(plotter_->identity, *address)) {
     return nullptr;
   }
@@ -213,9 +199,8 @@ IoOutcome DriverFace::lock(const IoRequest& request) {
 IoOutcome DriverFace::attachPipe(const IoRequest& request) {
   if (request.inputLength != sizeof(DWORD)) return kInvalid;
   if (plotter_->misbehaviour.attachError) return {*plotter_->misbehaviour.attachError, 0};
-  DWORD token = inputDword(request);
-  bool known =
-      (token & ~DWORD(0xFF)) == kPipeTokenBase && findEndpoint(plotter_->identity, BYTE(token));
+  std::optional<BYTE> pipe = usb::pipeOfToken(inputDword(request));
+  bool known = pipe && findEndpoint(plotter_->identity, *pipe);
   return known ? kDone : kInvalid;
 }
 
@@ -257,7 +242,7 @@ IoCompletion DriverFace::pipeRequest(BYTE address, const IoRequest& request) {
       }
       if (request.code == usb::IOCTL_UDRV_GET_PIPE_TOKEN) {
         plotter_->log().add({Kind::Setup, request.code, {address}});
-        DWORD token = kPipeTokenBase | address;
+        DWORD token = usb::pipeTokenOf(address);
         const BYTE* raw = reinterpret_cast<const BYTE*>(&token);
         return IoCompletion::now(answer(request, Bytes(raw, raw + sizeof token)));
       }

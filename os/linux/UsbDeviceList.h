@@ -1,0 +1,53 @@
+// The plotters' interfaces present on the USB, as the platform lists them: in the order of where
+// their devices sit (bus, then port path), each with the device interface path Windows would give
+// it, and the printer ports of the printing-class ones.
+#pragma once
+
+#include <libusb.h>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "os/linux/LibusbContext.h"
+#include "os/linux/UsbDeviceNames.h"
+#include "os/linux/UsbPrinterPort.h"
+
+namespace os::linux_platform {
+
+struct PresentInterface {
+  DeviceFace face = DeviceFace::Driver;
+  UsbLocation location;
+  uint16_t vendorId = 0;
+  uint16_t productId = 0;
+  std::string serial;          // iSerialNumber; empty when the device has none
+  std::string instanceSerial;  // the serial, or the location of a device without one
+  uint8_t interfaceNumber = 0;
+  std::string path;      // the device interface path
+  std::string deviceId;  // printing class: the IEEE 1284 device ID
+  std::shared_ptr<libusb_device> device;  // holds a reference of libusb's
+};
+
+struct UsbDeviceList {
+  std::vector<PresentInterface> interfaces;
+  // Devices of the plotters' vendor that this user may not open (no udev rule gives access).
+  int notOpenable = 0;
+};
+
+// Every plotter interface present now. Opens each device of the vendor briefly for its serial
+// (and a printer interface's device ID).
+UsbDeviceList listUsbDevices(LibusbContext& context);
+
+// Puts interfaces in list order: by location, then interface number.
+void sortByLocation(std::vector<PresentInterface>& interfaces);
+
+// The printer ports of the printing-class interfaces, named USB001, USB002, ... in list order.
+std::vector<UsbPrinterPort> printerPortsOf(std::span<const PresentInterface> interfaces);
+
+// The device ID in a printer class GET_DEVICE_ID answer: its first two bytes are the length
+// (big-endian) of the whole answer, themselves included. Empty for an answer that is not one.
+std::string deviceIdFromReply(std::span<const unsigned char> reply);
+
+}  // namespace os::linux_platform
