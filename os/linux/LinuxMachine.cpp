@@ -1,5 +1,8 @@
 #include "os/linux/LinuxMachine.h"
 
+#include <algorithm>
+#include <set>
+
 #include "os/linux/PrinterClassDevice.h"
 #include "os/linux/VendorDriverDevice.h"
 #include "os/sim/HostClock.h"
@@ -16,7 +19,7 @@ std::unique_ptr<LinuxMachine> LinuxMachine::open(std::string* error) {
     return nullptr;
   }
   std::unique_ptr<LinuxMachine> machine(new LinuxMachine(context));
-  machine->addDevices(listUsbDevices(*context));
+  machine->refreshDevices();
   return machine;
 }
 
@@ -28,25 +31,46 @@ LinuxMachine::LinuxMachine(std::shared_ptr<LibusbContext> context) : context_(st
 // The devices go first: their pending transfers are cancelled and their callbacks run while the
 // context still handles events.
 LinuxMachine::~LinuxMachine() {
-  for (const auto& device : devices_) removeDevice(*device);
+  for (const Attached& attached : attached_) removeDevice(*attached.device);
   context_->cancelAndWait();
 }
 
-void LinuxMachine::addDevices(UsbDeviceList list) {
+HDEVINFO LinuxMachine::SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator,
+                                             HWND parent, DWORD flags) {
+  refreshDevices();
+  return SimMachine::SetupDiGetClassDevsA(classGuid, enumerator, parent, flags);
+}
+
+void LinuxMachine::refreshDevices() {
+  std::set<UsbDeviceKey> known;
+  for (const Attached& attached : attached_) known.insert(keyOf(attached.present));
+  UsbDeviceList list = listUsbDevices(*context_, known);
+  std::erase_if(attached_, [&](const Attached& attached) {
+    if (list.present.count(keyOf(attached.present))) return false;
+    removeDevice(*attached.device);
+    return true;
+  });
+  for (const PresentInterface& present : list.interfaces) attach(present);
+  std::stable_sort(attached_.begin(), attached_.end(), [](const Attached& a, const Attached& b) {
+    return listedBefore(a.present, b.present);
+  });
+  std::vector<PresentInterface> interfaces;
+  for (const Attached& attached : attached_) interfaces.push_back(attached.present);
+  printerPorts_ = printerPortsOf(interfaces);
   notOpenable_ = list.notOpenable;
-  printerPorts_ = printerPortsOf(list.interfaces);
-  for (const PresentInterface& present : list.interfaces) {
-    if (present.face == DeviceFace::Printer) {
-      auto device = std::make_shared<PrinterClassDevice>(context_, present);
-      addDeviceInterface(usb::GUID_DEVINTERFACE_USBPRINT, present.path, device);
-      devices_.push_back(device);
-    } else {
-      auto device = std::make_shared<VendorDriverDevice>(context_, present);
-      addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, present.path, device);
-      devices_.push_back(device);
-    }
+}
+
+// A path added again (a plotter that came back) is present again in its old place.
+void LinuxMachine::attach(const PresentInterface& present) {
+  std::shared_ptr<sim::SimDevice> device;
+  if (present.face == DeviceFace::Printer) {
+    device = std::make_shared<PrinterClassDevice>(context_, present);
+    addDeviceInterface(usb::GUID_DEVINTERFACE_USBPRINT, present.path, device);
+  } else {
+    device = std::make_shared<VendorDriverDevice>(context_, present);
+    addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, present.path, device);
   }
-  interfaces_ = std::move(list.interfaces);
+  attached_.push_back({present, device});
 }
 
 }  // namespace os::linux_platform

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 
 #include "os/linux/PrinterRequests.h"
 
@@ -75,6 +74,7 @@ int describe(libusb_device* device, const libusb_device_descriptor& descriptor,
   const std::string serial = serialOf(handle.get(), descriptor.iSerialNumber);
   for (PresentInterface& entry : interfaces) {
     entry.location = location;
+    entry.address = libusb_get_device_address(device);
     entry.serial = serial;
     entry.instanceSerial = serial.empty() ? locationText(location) : serial;
     entry.path = devicePathFor(entry.face, entry.vendorId, entry.productId, entry.instanceSerial);
@@ -88,7 +88,11 @@ int describe(libusb_device* device, const libusb_device_descriptor& descriptor,
 
 }  // namespace
 
-UsbDeviceList listUsbDevices(LibusbContext& context) {
+UsbDeviceKey keyOf(const PresentInterface& present) {
+  return {present.location, present.address};
+}
+
+UsbDeviceList listUsbDevices(LibusbContext& context, const std::set<UsbDeviceKey>& known) {
   UsbDeviceList list;
   libusb_device** devices = nullptr;
   ssize_t count = libusb_get_device_list(context.context(), &devices);
@@ -96,6 +100,9 @@ UsbDeviceList listUsbDevices(LibusbContext& context) {
     libusb_device_descriptor descriptor{};
     if (libusb_get_device_descriptor(devices[i], &descriptor) != LIBUSB_SUCCESS) continue;
     if (!isPlotterVendor(descriptor.idVendor, descriptor.idProduct)) continue;
+    UsbDeviceKey key{locationOf(devices[i]), libusb_get_device_address(devices[i])};
+    list.present.insert(key);
+    if (known.count(key)) continue;
     std::vector<PresentInterface> interfaces = plotterInterfacesOf(devices[i], descriptor);
     if (interfaces.empty()) continue;
     int opened = describe(devices[i], descriptor, interfaces);
@@ -108,12 +115,13 @@ UsbDeviceList listUsbDevices(LibusbContext& context) {
   return list;
 }
 
+bool listedBefore(const PresentInterface& a, const PresentInterface& b) {
+  if (a.location != b.location) return a.location < b.location;
+  return a.interfaceNumber < b.interfaceNumber;
+}
+
 void sortByLocation(std::vector<PresentInterface>& interfaces) {
-  std::stable_sort(interfaces.begin(), interfaces.end(),
-                   [](const PresentInterface& a, const PresentInterface& b) {
-                     if (a.location != b.location) return a.location < b.location;
-                     return a.interfaceNumber < b.interfaceNumber;
-                   });
+  std::stable_sort(interfaces.begin(), interfaces.end(), listedBefore);
 }
 
 std::vector<UsbPrinterPort> printerPortsOf(std::span<const PresentInterface> interfaces) {

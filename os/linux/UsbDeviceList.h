@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,9 +18,18 @@
 
 namespace os::linux_platform {
 
+// One device on the bus, for as long as it stays enumerated: a device that comes back (after a
+// firmware update, say) has another address.
+struct UsbDeviceKey {
+  UsbLocation location;
+  uint8_t address = 0;
+  auto operator<=>(const UsbDeviceKey&) const = default;
+};
+
 struct PresentInterface {
   DeviceFace face = DeviceFace::Driver;
   UsbLocation location;
+  uint8_t address = 0;  // the device's address on its bus
   uint16_t vendorId = 0;
   uint16_t productId = 0;
   std::string serial;          // iSerialNumber; empty when the device has none
@@ -31,16 +41,19 @@ struct PresentInterface {
 };
 
 struct UsbDeviceList {
-  std::vector<PresentInterface> interfaces;
+  std::vector<PresentInterface> interfaces;  // of the devices not known before
+  std::set<UsbDeviceKey> present;            // every device of the plotters' vendor there now
   // Devices of the plotters' vendor that this user may not open (no udev rule gives access).
   int notOpenable = 0;
 };
 
-// Every plotter interface present now. Opens each device of the vendor briefly for its serial
-// (and a printer interface's device ID).
-UsbDeviceList listUsbDevices(LibusbContext& context);
+// The plotter interfaces present now on devices not in known. Opens each of those devices of the
+// vendor briefly for its serial (and a printer interface's device ID).
+UsbDeviceList listUsbDevices(LibusbContext& context, const std::set<UsbDeviceKey>& known = {});
+UsbDeviceKey keyOf(const PresentInterface& present);
 
-// Puts interfaces in list order: by location, then interface number.
+// List order: by location, then interface number.
+bool listedBefore(const PresentInterface& a, const PresentInterface& b);
 void sortByLocation(std::vector<PresentInterface>& interfaces);
 
 // The printer ports of the printing-class interfaces, named USB001, USB002, ... in list order.
