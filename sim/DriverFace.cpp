@@ -6,6 +6,7 @@
 #include "sim/FaceEndpoint.h"
 #include "sim/UsbDescriptors.h"
 #include "sim/VirtualPlotter.h"
+#include "usb/DriverLock.h"
 #include "usb/DriverPipes.h"
 #include "usb/UsbDriver.h"
 
@@ -156,9 +157,7 @@ IoOutcome DriverFace::setConfiguration(const IoRequest& request) {
   usb::UdrvConfigurationRecord record;
   if (request.inputLength != sizeof record) return kInvalid;
   std::memcpy(&record, request.input, sizeof record);
-  bool countFits = record.entryCount == 0xFFFFFFFF ||
-                   (record.entryCount > 0 && record.entryCount <= usb::UDRV_MAX_INTERFACE_ENTRIES);
-  if (record.configurationIndex != 0 || !countFits) return kInvalid;
+  if (record.configurationIndex != 0 || !usb::entryCountFits(record)) return kInvalid;
   configurationValue_ = kConfigurationValue;
   return kDone;
 }
@@ -179,21 +178,11 @@ IoOutcome DriverFace::lock(const IoRequest& request) {
   if (request.inputLength != sizeof(DWORD)) return kInvalid;
   DWORD operation = inputDword(request);
   plotter_->log().add({Kind::Lock, operation, {}});
-  switch (operation) {
-    case usb::UDRV_LOCK_TAKE:
-      ++lockDepth_;
-      return kDone;
-    case usb::UDRV_LOCK_RELEASE:
-      if (lockDepth_ == 0) return kInvalid;
-      --lockDepth_;
-      return kDone;
-    case usb::UDRV_LOCK_CHANNEL_CLOSED:  // whatever the channel held is let go
-      if (lockDepth_ != 0) plotter_->noteProtocolFault("closed-while-held");
-      lockDepth_ = 0;
-      return kDone;
-    default:
-      return kInvalid;
+  // Whatever the channel held is let go when it closes; holding it then is the core's fault.
+  if (operation == usb::UDRV_LOCK_CHANNEL_CLOSED && lock_.depth() != 0) {
+    plotter_->noteProtocolFault("closed-while-held");
   }
+  return {lock_.apply(operation), 0};
 }
 
 IoOutcome DriverFace::attachPipe(const IoRequest& request) {
@@ -218,7 +207,7 @@ IoCompletion DriverFace::controlRequest(const IoRequest& request) {
 
 // The transfer protocol's requests and data are the lock holder's only.
 void DriverFace::requireLock() {
-  if (lockDepth_ == 0) plotter_->noteProtocolFault("outside-lock");
+  if (lock_.depth() == 0) plotter_->noteProtocolFault("outside-lock");
 }
 
 IoCompletion DriverFace::pipeRequest(BYTE address, const IoRequest& request) {

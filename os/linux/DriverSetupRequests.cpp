@@ -4,18 +4,14 @@
 #include <cstring>
 
 #include "os/linux/LibusbError.h"
+#include "os/linux/RequestOutcomes.h"
 #include "os/linux/VendorDriverDevice.h"
+#include "usb/DriverLock.h"
 #include "usb/UsbDriver.h"
 
 namespace os::linux_platform {
 namespace {
 
-using sim::IoCompletion;
-using sim::IoOutcome;
-using sim::IoRequest;
-
-constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
-constexpr IoOutcome kDone{ERROR_SUCCESS, 0};
 constexpr unsigned kSetupTimeoutMs = 1000;
 
 struct ConfigDeleter {
@@ -119,10 +115,8 @@ IoOutcome VendorDriverDevice::setConfiguration(const IoRequest& request) {
   usb::UdrvConfigurationRecord record;
   if (request.inputLength != sizeof record) return kInvalid;
   std::memcpy(&record, request.input, sizeof record);
-  bool countFits = record.entryCount == 0xFFFFFFFF ||
-                   (record.entryCount > 0 && record.entryCount <= usb::UDRV_MAX_INTERFACE_ENTRIES);
   Config config = configAt(present_.device.get(), record.configurationIndex);
-  if (!config || !countFits) return kInvalid;
+  if (!config || !usb::entryCountFits(record)) return kInvalid;
   releaseAll();
   return {windowsErrorOf(libusb_set_configuration(handle_->get(), config->bConfigurationValue)), 0};
 }

@@ -4,6 +4,8 @@
 #include <span>
 
 #include "os/linux/LibusbError.h"
+#include "os/linux/OpenEndpoint.h"
+#include "os/linux/RequestOutcomes.h"
 #include "os/linux/UsbTransfer.h"
 #include "os/sim/CaseInsensitive.h"
 #include "usb/PrintClassTransfer.h"
@@ -12,26 +14,9 @@
 namespace os::linux_platform {
 namespace {
 
-using sim::IoCompletion;
-using sim::IoOutcome;
-using sim::IoRequest;
 using Target = PrinterClassDevice::Target;
 
-constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
-
-class PrinterEndpoint : public sim::DeviceEndpoint {
- public:
-  PrinterEndpoint(std::shared_ptr<PrinterClassDevice> device, Target target)
-      : device_(std::move(device)), target_(target) {}
-  ~PrinterEndpoint() override { device_->endpointClosed(); }
-  IoCompletion submit(const IoRequest& request) override {
-    return device_->submit(target_, request);
-  }
-
- private:
-  std::shared_ptr<PrinterClassDevice> device_;
-  Target target_;
-};
+using PrinterEndpoint = OpenEndpoint<PrinterClassDevice, Target>;
 
 }  // namespace
 

@@ -4,33 +4,15 @@
 
 #include "os/linux/LibusbError.h"
 #include "os/linux/UsbTransfer.h"
+#include "os/linux/OpenEndpoint.h"
+#include "os/linux/RequestOutcomes.h"
 #include "usb/DriverPipes.h"
 #include "usb/UsbDriver.h"
 
 namespace os::linux_platform {
 namespace {
 
-using sim::IoCompletion;
-using sim::IoOutcome;
-using sim::IoRequest;
-
-constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
-constexpr IoOutcome kDone{ERROR_SUCCESS, 0};
-
-// An open handle of the program on the device or one of its pipes.
-class DriverEndpoint : public sim::DeviceEndpoint {
- public:
-  DriverEndpoint(std::shared_ptr<VendorDriverDevice> device, std::optional<BYTE> pipe)
-      : device_(std::move(device)), pipe_(pipe) {}
-  ~DriverEndpoint() override { device_->endpointClosed(); }
-  IoCompletion submit(const IoRequest& request) override {
-    return device_->submit(pipe_, request);
-  }
-
- private:
-  std::shared_ptr<VendorDriverDevice> device_;
-  std::optional<BYTE> pipe_;
-};
+using DriverEndpoint = OpenEndpoint<VendorDriverDevice, std::optional<BYTE>>;
 
 DWORD inputDword(const IoRequest& request) {
   DWORD value;
@@ -77,7 +59,7 @@ bool VendorDriverDevice::openHandle() {
 void VendorDriverDevice::endpointClosed() {
   if (--openEndpoints_ > 0) return;
   releaseAll();
-  lockDepth_ = 0;
+  lock_.clear();
   handle_.reset();
 }
 
@@ -149,24 +131,9 @@ IoCompletion VendorDriverDevice::controlRequest(const IoRequest& request) {
       ->start();
 }
 
-// The nesting the driver face keeps, for this process: taken and released by the holder of the
-// transfer channel, let go whole when the channel closes.
 IoOutcome VendorDriverDevice::lock(const IoRequest& request) {
   if (request.inputLength != sizeof(DWORD)) return kInvalid;
-  switch (inputDword(request)) {
-    case usb::UDRV_LOCK_TAKE:
-      ++lockDepth_;
-      return kDone;
-    case usb::UDRV_LOCK_RELEASE:
-      if (lockDepth_ == 0) return kInvalid;
-      --lockDepth_;
-      return kDone;
-    case usb::UDRV_LOCK_CHANNEL_CLOSED:
-      lockDepth_ = 0;
-      return kDone;
-    default:
-      return kInvalid;
-  }
+  return {lock_.apply(inputDword(request)), 0};
 }
 
 IoOutcome VendorDriverDevice::attachPipe(const IoRequest& request) {

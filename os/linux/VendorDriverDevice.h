@@ -34,6 +34,7 @@
 #include "os/linux/UsbDeviceList.h"
 #include "os/sim/SimDevice.h"
 #include "usb/ControlTransfer.h"
+#include "usb/DriverLock.h"
 
 namespace os::linux_platform {
 
@@ -47,7 +48,7 @@ class VendorDriverDevice : public sim::SimDevice,
 
   sim::IoCompletion submit(std::optional<BYTE> pipe, const sim::IoRequest& request);
   void endpointClosed();
-  int lockDepth() const { return lockDepth_; }
+  int lockDepth() const { return lock_.depth(); }
 
  private:
   bool openHandle();
@@ -73,7 +74,7 @@ class VendorDriverDevice : public sim::SimDevice,
   std::shared_ptr<UsbDeviceHandle> handle_;  // while a handle of the program is open
   int openEndpoints_ = 0;
   std::set<uint8_t> claimed_;
-  int lockDepth_ = 0;
+  usb::DriverLock lock_;  // of this process, per device
   DWORD openFailure_ = ERROR_FILE_NOT_FOUND;
 };
 
