@@ -12,7 +12,6 @@
 namespace os::linux_platform {
 namespace {
 
-constexpr unsigned kSetupTimeoutMs = 1000;
 
 struct ConfigDeleter {
   void operator()(libusb_config_descriptor* config) const { libusb_free_config_descriptor(config); }
@@ -39,6 +38,16 @@ std::string endpointBytes(const libusb_endpoint_descriptor& d) {
                                  uint8_t(d.wMaxPacketSize),   uint8_t(d.wMaxPacketSize >> 8),
                                  d.bInterval};
   return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+bool hasInterface(const libusb_config_descriptor& config, uint8_t interfaceNumber) {
+  for (int i = 0; i < config.bNumInterfaces; ++i) {
+    const libusb_interface& interface = config.interface[i];
+    if (interface.num_altsetting > 0 && interface.altsetting[0].bInterfaceNumber == interfaceNumber) {
+      return true;
+    }
+  }
+  return false;
 }
 
 const libusb_interface_descriptor* settingOf(const libusb_config_descriptor& config,
@@ -118,30 +127,33 @@ IoOutcome VendorDriverDevice::setConfiguration(const IoRequest& request) {
   Config config = configAt(present_.device.get(), record.configurationIndex);
   if (!config || !usb::entryCountFits(record)) return kInvalid;
   releaseAll();
+  alternates_.clear();
   return {windowsErrorOf(libusb_set_configuration(handle_->get(), config->bConfigurationValue)), 0};
 }
 
 IoOutcome VendorDriverDevice::unconfigure() {
   releaseAll();
+  alternates_.clear();
   return {windowsErrorOf(libusb_set_configuration(handle_->get(), -1)), 0};
 }
 
+// The alternate setting is the one last set, as Windows' USB drivers keep it, rather than asked
+// of the device: GET_INTERFACE is a request many devices stall.
 IoOutcome VendorDriverDevice::interfaceRequest(const IoRequest& request) {
   usb::UdrvInterfaceEntry entry;
   if (request.inputLength != sizeof entry) return kInvalid;
   std::memcpy(&entry, request.input, sizeof entry);
+  Config config = configAt(present_.device.get(), -1);
+  if (!config || !hasInterface(*config, entry.interfaceNumber)) return kInvalid;
   if (DWORD error = claim(entry.interfaceNumber)) return {error, 0};
-  libusb_device_handle* handle = handle_->get();
   if (request.code == usb::IOCTL_UDRV_SET_INTERFACE) {
-    int result = libusb_set_interface_alt_setting(handle, entry.interfaceNumber,
+    int result = libusb_set_interface_alt_setting(handle_->get(), entry.interfaceNumber,
                                                   entry.alternateSetting);
+    if (result == LIBUSB_SUCCESS) alternates_[entry.interfaceNumber] = entry.alternateSetting;
     return {windowsErrorOf(result), 0};
   }
-  unsigned char alternate = 0;
-  int result = libusb_control_transfer(handle, 0x81, LIBUSB_REQUEST_GET_INTERFACE, 0,
-                                       entry.interfaceNumber, &alternate, 1, kSetupTimeoutMs);
-  if (result < 0) return {windowsErrorOf(result), 0};
-  entry.alternateSetting = alternate;
+  auto set = alternates_.find(entry.interfaceNumber);
+  entry.alternateSetting = set == alternates_.end() ? 0 : set->second;
   return answered(request, std::string(reinterpret_cast<const char*>(&entry), sizeof entry));
 }
 

@@ -59,6 +59,7 @@ bool VendorDriverDevice::openHandle() {
 void VendorDriverDevice::endpointClosed() {
   if (--openEndpoints_ > 0) return;
   releaseAll();
+  alternates_.clear();
   lock_.clear();
   handle_.reset();
 }

@@ -7,7 +7,8 @@
 //                                  interface, endpoint: from libusb's copy of the configuration
 //   IOCTL_UDRV_GET/SET_CONFIGURATION, IOCTL_UDRV_UNCONFIGURE: the configuration (set: the index's
 //                                  configuration value; unconfigure: configuration 0)
-//   IOCTL_UDRV_GET/SET_INTERFACE   the interface claimed, then its alternate setting
+//   IOCTL_UDRV_GET/SET_INTERFACE   the interface claimed; set: SET_INTERFACE; get: the setting
+//                                  last set (0 at first), as Windows keeps it
 //   IOCTL_UDRV_FEATURE             SET_FEATURE / CLEAR_FEATURE; IOCTL_UDRV_GET_STATUS: GET_STATUS.
 //                                  The 16-bit selector: recipient (0 device, 1 interface,
 //                                  2 endpoint) in the low byte, wIndex in the high byte
@@ -24,6 +25,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -74,6 +76,7 @@ class VendorDriverDevice : public sim::SimDevice,
   std::shared_ptr<UsbDeviceHandle> handle_;  // while a handle of the program is open
   int openEndpoints_ = 0;
   std::set<uint8_t> claimed_;
+  std::map<uint8_t, uint8_t> alternates_;  // interface number: the alternate setting set
   usb::DriverLock lock_;  // of this process, per device
   DWORD openFailure_ = ERROR_FILE_NOT_FOUND;
 };
