@@ -16,11 +16,7 @@ constexpr unsigned kEnumerationTimeoutMs = 1000;
 
 // usblp's copy: /sys/bus/usb/devices/<bus>-<ports>:1.<interface>/ieee1284_id.
 std::string sysfsDeviceId(libusb_device* device, uint8_t interfaceNumber) {
-  UsbLocation location{libusb_get_bus_number(device), {}};
-  uint8_t ports[7];
-  int count = libusb_get_port_numbers(device, ports, sizeof ports);
-  if (count > 0) location.ports.assign(ports, ports + count);
-  std::string path = "/sys/bus/usb/devices/" + locationText(location) + ":1." +
+  std::string path = "/sys/bus/usb/devices/" + locationText(locationOf(device)) + ":1." +
                      std::to_string(interfaceNumber) + "/ieee1284_id";
   std::ifstream file(path);
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -24,14 +24,6 @@ struct HandleCloser {
 };
 using OpenedDevice = std::unique_ptr<libusb_device_handle, HandleCloser>;
 
-UsbLocation locationOf(libusb_device* device) {
-  std::array<uint8_t, 7> ports{};
-  int count = libusb_get_port_numbers(device, ports.data(), int(ports.size()));
-  UsbLocation location{libusb_get_bus_number(device), {}};
-  if (count > 0) location.ports.assign(ports.begin(), ports.begin() + count);
-  return location;
-}
-
 std::string serialOf(libusb_device_handle* handle, uint8_t index) {
   if (index == 0) return {};
   unsigned char text[256];
@@ -87,6 +79,14 @@ int describe(libusb_device* device, const libusb_device_descriptor& descriptor,
 }
 
 }  // namespace
+
+UsbLocation locationOf(libusb_device* device) {
+  std::array<uint8_t, 7> ports{};
+  int count = libusb_get_port_numbers(device, ports.data(), int(ports.size()));
+  UsbLocation location{libusb_get_bus_number(device), {}};
+  if (count > 0) location.ports.assign(ports.begin(), ports.begin() + count);
+  return location;
+}
 
 UsbDeviceKey keyOf(const PresentInterface& present) {
   return {present.location, present.address};

@@ -51,6 +51,8 @@ struct UsbDeviceList {
 // vendor briefly for its serial (and a printer interface's device ID).
 UsbDeviceList listUsbDevices(LibusbContext& context, const std::set<UsbDeviceKey>& known = {});
 UsbDeviceKey keyOf(const PresentInterface& present);
+// Where libusb says the device sits.
+UsbLocation locationOf(libusb_device* device);
 
 // List order: by location, then interface number.
 bool listedBefore(const PresentInterface& a, const PresentInterface& b);
