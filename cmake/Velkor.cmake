@@ -30,12 +30,15 @@ function(velkor_warnings target)
   endif()
 endfunction()
 
-# velkor_library(NAME [SOURCES files...] [DEPENDS targets...])
+# velkor_library(NAME [SOURCES files...] [DEPENDS targets...] [EXCLUDE files...])
 # A static library of the .cpp files in the calling folder (and SOURCES), or an interface
 # library while the folder has none.
 function(velkor_library name)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(A "" "" "SOURCES;DEPENDS;EXCLUDE" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${A_EXCLUDE})
+    list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   list(APPEND srcs ${A_SOURCES})
   if(srcs)
     add_library(${name} STATIC ${srcs})

@@ -54,6 +54,9 @@ class PlotterJobs {
   os::sim::IoCompletion readStatus(BYTE* buffer, DWORD length);
   os::sim::IoCompletion readReply(BYTE* buffer, DWORD length);
   os::sim::IoCompletion takeData(const BYTE* data, DWORD length);
+  // Whether a read of the interrupt pipe or of the bulk IN pipe would end now.
+  bool statusWaiting() const { return !statusWords_.empty(); }
+  bool replyWaiting() const { return !replies_.empty(); }
   // A device reset drops what the plotter had queued and any file half received.
   void reset();
 

@@ -195,6 +195,10 @@ IoCompletion PrintClassFace::read(const IoRequest& request) {
       });
 }
 
+bool PrintClassFace::replyWaiting() const {
+  return plotter_ && !transfers_.empty() && !plotter_->misbehaviour.switchedOff;
+}
+
 void PrintClassFace::logRead(DWORD count) {
   if (plotter_) plotter_->printerLog().add({Kind::PipeRead, count, {}});
 }

@@ -71,6 +71,8 @@ class PrintClassFace : public os::sim::SimDevice,
   // header bytes).
   void queueReply(const std::string& reply);
   bool downloadState() const { return stream_.has_value(); }
+  // Whether a read of PIPE129 would end now.
+  bool replyWaiting() const;
   // A RAW print job's bytes, which live only for the call.
   void printJob(const std::string& document, std::span<const BYTE> data);
   // Logs a bulk IN read that ended with this many bytes (0: cancelled or failed).

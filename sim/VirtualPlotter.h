@@ -244,6 +244,10 @@ class VirtualPlotter {
   PrinterLog& printerLog() { return printerLog_; }
   Plots& plotDesk() { return plots_; }
   void noteProtocolFault(const std::string& what);
+  // The face present now, by the connection (null while the plotter is away or for the other
+  // connection): for another way of reaching the plotter that goes through it (sim/UsbFace.h).
+  std::shared_ptr<DriverFace> driverFace() const { return driverFace_; }
+  std::shared_ptr<PrintClassFace> printFace() const { return printFace_; }
   // The machine's clock; only while plugged in.
   os::sim::Tick now() const;
   // The answer to a query now (sim/PlotterReplies.h).
