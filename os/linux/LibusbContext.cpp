@@ -36,10 +36,33 @@ void LibusbContext::transferStarted(libusb_transfer* transfer) {
   wake_.notify_all();
 }
 
-void LibusbContext::transferEnded(libusb_transfer* transfer) {
+void LibusbContext::transferNotStarted(libusb_transfer* transfer) {
   {
     std::lock_guard lock(mutex_);
     inFlight_.erase(transfer);
+  }
+  wake_.notify_all();
+}
+
+void LibusbContext::transferEnded(libusb_transfer* transfer, std::shared_ptr<void> keep) {
+  std::lock_guard lock(mutex_);
+  ended_.emplace_back(transfer, std::move(keep));
+}
+
+// On the event thread, outside libusb's event handling: the ended transfers are let go (which
+// may close a device handle), and only then are they out of flight.
+void LibusbContext::letEndedGo() {
+  std::vector<std::pair<libusb_transfer*, std::shared_ptr<void>>> ended;
+  {
+    std::lock_guard lock(mutex_);
+    ended.swap(ended_);
+  }
+  std::vector<libusb_transfer*> transfers;
+  for (auto& [transfer, keep] : ended) transfers.push_back(transfer);
+  ended.clear();
+  {
+    std::lock_guard lock(mutex_);
+    for (libusb_transfer* transfer : transfers) inFlight_.erase(transfer);
   }
   wake_.notify_all();
 }
@@ -64,6 +87,7 @@ void LibusbContext::handleEvents() {
     lock.unlock();
     timeval slice{0, 100000};  // a stop or a new submission is seen within this
     libusb_handle_events_timeout_completed(context_, &slice, nullptr);
+    letEndedGo();
     lock.lock();
   }
 }

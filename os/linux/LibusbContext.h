@@ -9,8 +9,11 @@
 #include <libusb.h>
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 #include <unordered_set>
 
 #include "os/Win32.h"
@@ -27,21 +30,27 @@ class LibusbContext {
 
   libusb_context* context() const { return context_; }
 
-  // Around every libusb_submit_transfer: before it (the thread wakes), and once for each
-  // transfer that ends or whose submission failed.
+  // Around every libusb_submit_transfer: before it (the thread wakes), and after it when the
+  // submission failed.
   void transferStarted(libusb_transfer* transfer);
-  void transferEnded(libusb_transfer* transfer);
+  void transferNotStarted(libusb_transfer* transfer);
+  // In a transfer's callback: it has ended. What keeps it (and its device handle) is let go
+  // after libusb's event handling has returned, never inside it: libusb_close in a callback
+  // would wait for a lock that libusb holds there.
+  void transferEnded(libusb_transfer* transfer, std::shared_ptr<void> keep);
   size_t transfersInFlight() const;
   // Asks every transfer in flight to end, and waits until their callbacks have run.
   void cancelAndWait();
 
  private:
   void handleEvents();
+  void letEndedGo();
 
   libusb_context* context_ = nullptr;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::unordered_set<libusb_transfer*> inFlight_;
+  std::vector<std::pair<libusb_transfer*, std::shared_ptr<void>>> ended_;
   bool stopping_ = false;
   std::thread thread_;
 };

@@ -68,7 +68,7 @@ sim::IoCompletion UsbTransfer::start() {
   context.transferStarted(transfer_);
   int result = libusb_submit_transfer(transfer_);
   if (result != LIBUSB_SUCCESS) {
-    context.transferEnded(transfer_);
+    context.transferNotStarted(transfer_);
     inFlight_.reset();
     return sim::IoCompletion::now({windowsErrorOf(result), 0});
   }
@@ -77,14 +77,15 @@ sim::IoCompletion UsbTransfer::start() {
 
 void UsbTransfer::cancel() { libusb_cancel_transfer(transfer_); }
 
-// On the event thread. The request's buffer is not touched here: finish() copies into it later,
-// on the machine's thread, and only if the program still waits for it.
+// On the event thread, inside libusb's event handling. The request's buffer is not touched
+// here: finish() copies into it later, on the machine's thread, and only if the program still
+// waits for it. The transfer is let go by the context once event handling has returned.
 void LIBUSB_CALL UsbTransfer::ended(libusb_transfer* transfer) {
   auto* self = static_cast<UsbTransfer*>(transfer->user_data);
   std::shared_ptr<UsbTransfer> keep = std::move(self->inFlight_);
   LibusbContext& context = keep->handle_->context();
   keep->outside_->end([keep] { return keep->finish(); });
-  context.transferEnded(transfer);
+  context.transferEnded(transfer, std::move(keep));
 }
 
 sim::IoOutcome UsbTransfer::finish() const {

@@ -164,6 +164,28 @@ TEST_F(LinuxPlatformTest, AReadNoReplyEndsIsCancelledByCancelIo) {
   EXPECT_EQ(os::GetLastError(), DWORD(ERROR_OPERATION_ABORTED));
 }
 
+// Handles closed under a pending read leave the transfer the last hold on the device: it is
+// closed once libusb's event handling has returned (closing it inside a callback would wait for
+// ever on a lock libusb holds there), and the device opens again.
+TEST_F(LinuxPlatformTest, TheDeviceOpensAgainAfterItsHandlesClosedUnderAPendingRead) {
+  const std::string path = plotter(0).devicePath();
+  for (int round = 0; round < 5; ++round) {
+    HANDLE device = openPath(path);
+    HANDLE status = openPath(path + "\\131");
+    ASSERT_NE(status, INVALID_HANDLE_VALUE) << os::GetLastError();
+    os::UniqueHandle event(os::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    BYTE buffer[2];
+    ASSERT_FALSE(os::ReadFile(status, buffer, sizeof buffer, nullptr, &overlapped));
+    ASSERT_EQ(os::GetLastError(), DWORD(ERROR_IO_PENDING));
+    EXPECT_TRUE(os::CloseHandle(status));
+    EXPECT_TRUE(os::CloseHandle(device));
+  }
+  os::UniqueHandle device(openPath(path));
+  EXPECT_NE(device.get(), INVALID_HANDLE_VALUE) << os::GetLastError();
+}
+
 TEST_F(LinuxPlatformTest, UsblpIsAskedOffThePrinterInterfaceWhileAHandleIsOpen) {
   bed_.bindUsblp(plotter(kClassic), UsblpHold::Releases);
   {
