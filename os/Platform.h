@@ -149,15 +149,17 @@ Platform& platform();
 // Installs a platform (null restores the default); returns the one it replaces.
 Platform* installPlatform(Platform* platform);
 
-// Installs a platform for the lifetime of a scope.
-// Whether the build has real Windows calls behind the default platform; elsewhere there are no
-// real plotters to reach, and the programs run on a simulated machine.
-#ifdef _WIN32
+// Whether the build reaches real plotters: the real Windows calls behind the default platform,
+// or on Linux the real Linux machine (os/linux/HostMachine.h, for the programs built with
+// libusb and CUPS, where VELKOR_HAS_LINUX_DEVICES is defined); elsewhere the programs run on a
+// simulated machine.
+#if defined(_WIN32) || VELKOR_HAS_LINUX_DEVICES
 inline constexpr bool kHasRealPlatform = true;
 #else
 inline constexpr bool kHasRealPlatform = false;
 #endif
 
+// Installs a platform for the lifetime of a scope.
 class ScopedPlatform {
  public:
   explicit ScopedPlatform(Platform& platform) : previous_(installPlatform(&platform)) {}

@@ -1,12 +1,13 @@
 #include "sim/DriverFace.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "sim/FaceEndpoint.h"
 #include "sim/UsbDescriptors.h"
 #include "sim/VirtualPlotter.h"
+#include "usb/DriverLock.h"
+#include "usb/DriverPipes.h"
 #include "usb/UsbDriver.h"
 
 namespace sim {
@@ -19,9 +20,6 @@ using Kind = DriverEvent::Kind;
 
 // The control record that carries a request record as its data stage.
 constexpr BYTE kJobControlRecord[7] = {0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};
-// A pipe's token: this base with the endpoint address in the low byte.
-constexpr DWORD kPipeTokenBase = 0x50495000;
-
 using Endpoint = FaceEndpoint<DriverFace, std::optional<BYTE>>;
 
 constexpr IoOutcome kInvalid{ERROR_INVALID_PARAMETER, 0};
@@ -41,17 +39,6 @@ DWORD inputDword(const IoRequest& request) {
   return value;
 }
 
-// A pipe's path below the device: its endpoint address in decimal.
-std::optional<BYTE> pipeAddress(const std::string& subPath) {
-  if (subPath.empty() || subPath.size() > 3 ||
-      !std::all_of(subPath.begin(), subPath.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  int address = std::atoi(subPath.c_str());
-  if (address > 255) return std::nullopt;
-  return BYTE(address);
-}
-
 }  // namespace
 
 DriverFace::DriverFace(VirtualPlotter& plotter, bool configured)
@@ -60,7 +47,7 @@ DriverFace::DriverFace(VirtualPlotter& plotter, bool configured)
 std::unique_ptr<os::sim::DeviceEndpoint> DriverFace::open(const std::string& subPath, DWORD) {
   if (!plotter_ || plotter_->misbehaviour.openError) return nullptr;
   if (subPath.empty()) return std::make_unique<Endpoint>(shared_from_this(), std::nullopt);
-  std::optional<BYTE> address = pipeAddress(subPath);
+  std::optional<BYTE> address = usb::pipeAddressOf(subPath);
   if (!address || configurationValue_ == 0 || !findEndpoint(plotter_->identity, *address)) {
     return nullptr;
   }
@@ -170,9 +157,7 @@ IoOutcome DriverFace::setConfiguration(const IoRequest& request) {
   usb::UdrvConfigurationRecord record;
   if (request.inputLength != sizeof record) return kInvalid;
   std::memcpy(&record, request.input, sizeof record);
-  bool countFits = record.entryCount == 0xFFFFFFFF ||
-                   (record.entryCount > 0 && record.entryCount <= usb::UDRV_MAX_INTERFACE_ENTRIES);
-  if (record.configurationIndex != 0 || !countFits) return kInvalid;
+  if (record.configurationIndex != 0 || !usb::entryCountFits(record)) return kInvalid;
   configurationValue_ = kConfigurationValue;
   return kDone;
 }
@@ -193,29 +178,18 @@ IoOutcome DriverFace::lock(const IoRequest& request) {
   if (request.inputLength != sizeof(DWORD)) return kInvalid;
   DWORD operation = inputDword(request);
   plotter_->log().add({Kind::Lock, operation, {}});
-  switch (operation) {
-    case usb::UDRV_LOCK_TAKE:
-      ++lockDepth_;
-      return kDone;
-    case usb::UDRV_LOCK_RELEASE:
-      if (lockDepth_ == 0) return kInvalid;
-      --lockDepth_;
-      return kDone;
-    case usb::UDRV_LOCK_CHANNEL_CLOSED:  // whatever the channel held is let go
-      if (lockDepth_ != 0) plotter_->noteProtocolFault("closed-while-held");
-      lockDepth_ = 0;
-      return kDone;
-    default:
-      return kInvalid;
+  // Whatever the channel held is let go when it closes; holding it then is the core's fault.
+  if (operation == usb::UDRV_LOCK_CHANNEL_CLOSED && lock_.depth() != 0) {
+    plotter_->noteProtocolFault("closed-while-held");
   }
+  return {lock_.apply(operation), 0};
 }
 
 IoOutcome DriverFace::attachPipe(const IoRequest& request) {
   if (request.inputLength != sizeof(DWORD)) return kInvalid;
   if (plotter_->misbehaviour.attachError) return {*plotter_->misbehaviour.attachError, 0};
-  DWORD token = inputDword(request);
-  bool known =
-      (token & ~DWORD(0xFF)) == kPipeTokenBase && findEndpoint(plotter_->identity, BYTE(token));
+  std::optional<BYTE> pipe = usb::pipeOfToken(inputDword(request));
+  bool known = pipe && findEndpoint(plotter_->identity, *pipe);
   return known ? kDone : kInvalid;
 }
 
@@ -233,7 +207,7 @@ IoCompletion DriverFace::controlRequest(const IoRequest& request) {
 
 // The transfer protocol's requests and data are the lock holder's only.
 void DriverFace::requireLock() {
-  if (lockDepth_ == 0) plotter_->noteProtocolFault("outside-lock");
+  if (lock_.depth() == 0) plotter_->noteProtocolFault("outside-lock");
 }
 
 IoCompletion DriverFace::pipeRequest(BYTE address, const IoRequest& request) {
@@ -257,7 +231,7 @@ IoCompletion DriverFace::pipeRequest(BYTE address, const IoRequest& request) {
       }
       if (request.code == usb::IOCTL_UDRV_GET_PIPE_TOKEN) {
         plotter_->log().add({Kind::Setup, request.code, {address}});
-        DWORD token = kPipeTokenBase | address;
+        DWORD token = usb::pipeTokenOf(address);
         const BYTE* raw = reinterpret_cast<const BYTE*>(&token);
         return IoCompletion::now(answer(request, Bytes(raw, raw + sizeof token)));
       }

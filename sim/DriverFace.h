@@ -15,6 +15,7 @@
 
 #include "os/Win32.h"
 #include "os/sim/SimDevice.h"
+#include "usb/DriverLock.h"
 
 namespace sim {
 
@@ -27,7 +28,7 @@ class DriverFace : public os::sim::SimDevice, public std::enable_shared_from_thi
   std::unique_ptr<os::sim::DeviceEndpoint> open(const std::string& subPath, DWORD access) override;
   DWORD openFailure() const override;
   void detach() { plotter_ = nullptr; }
-  int lockDepth() const { return lockDepth_; }
+  int lockDepth() const { return lock_.depth(); }
 
   // One request on the device (no pipe) or on the pipe of an endpoint address.
   os::sim::IoCompletion submit(std::optional<BYTE> pipe, const os::sim::IoRequest& request);
@@ -47,7 +48,7 @@ class DriverFace : public os::sim::SimDevice, public std::enable_shared_from_thi
 
   VirtualPlotter* plotter_;
   BYTE configurationValue_;
-  int lockDepth_ = 0;
+  usb::DriverLock lock_;
 };
 
 }  // namespace sim

@@ -23,7 +23,8 @@ constexpr const char kHelp[] =
     "reached (link place, or queue port) and serial number. When none is found it says what\n"
     "discovery saw. A line per vendor-driver device that is there but could not be opened\n"
     "(another program holds it, or this user may not open it) says so; the plotters after\n"
-    "it are still found.\n\n"
+    "it are still found. On the real Linux machine, USB devices of the vendor that this user\n"
+    "may not open are counted and said (the udev rule gives access).\n\n"
     "Options:\n" VELKORCTL_PLOTTER_OPTIONS_HELP
     "  --json             {\"plotters\":[{every field of the record}],\"discovery\":{...,\n"
     "                     \"devicesNotOpened\":[{\"index\",\"reason\",\"error\"}]}}\n";
@@ -102,7 +103,11 @@ std::string notOpenedLine(const plotter::DeviceNotOpened& device) {
          (text != nullptr ? std::string(text) : "error " + hexText(device.error, 1));
 }
 
-JsonObject notesJson(const discovery::DiscoveryNotes& notes) {
+// The real Linux machine lists no device this user may not open: it says there were some.
+constexpr const char kNotOpenableLine[] =
+    "USB devices of the vendor seen but not openable: permission \u2014 install the udev rule";
+
+JsonObject notesJson(const discovery::DiscoveryNotes& notes, int usbNotOpenable) {
   std::vector<JsonObject> notOpened;
   for (const plotter::DeviceNotOpened& device : notes.devicesNotOpened) {
     notOpened.push_back(JsonObject()
@@ -110,12 +115,14 @@ JsonObject notesJson(const discovery::DiscoveryNotes& notes) {
                             .add("reason", wordsFor(plotter::openRefusalOf(device.error)).reason)
                             .add("error", int64_t{device.error}));
   }
-  return JsonObject()
-      .add("driverDevices", int64_t{notes.driverPlotters})
+  JsonObject json;
+  json.add("driverDevices", int64_t{notes.driverPlotters})
       .add("queues", int64_t{notes.queues})
       .add("queuesOfKnownModel", int64_t{notes.queuesOfKnownModel})
       .add("queuesNotAnswering", int64_t{notes.queuesNotAnswering})
       .add("devicesNotOpened", notOpened);
+  if (usbNotOpenable > 0) json.add("usbDevicesNotOpenable", int64_t{usbNotOpenable});
+  return json;
 }
 
 int list(const Arguments& args, const Console& console) {
@@ -130,7 +137,8 @@ int list(const Arguments& args, const Console& console) {
   if (json) {
     std::vector<JsonObject> records;
     for (int i = 0; i < count; ++i) records.push_back(recordJson(i, plotters.records[i]));
-    console.out << JsonObject().add("plotters", records).add("discovery", notesJson(notes)).text()
+    JsonObject discovered = notesJson(notes, machine->devicesNotOpenable());
+    console.out << JsonObject().add("plotters", records).add("discovery", discovered).text()
                 << '\n';
     return kExitOk;
   }
@@ -139,6 +147,7 @@ int list(const Arguments& args, const Console& console) {
   for (const plotter::DeviceNotOpened& device : notes.devicesNotOpened) {
     console.out << notOpenedLine(device) << '\n';
   }
+  if (machine->devicesNotOpenable() > 0) console.out << kNotOpenableLine << '\n';
   return kExitOk;
 }
 

@@ -1,5 +1,7 @@
 #include "app/cli/PlotterMachine.h"
 
+#include <cstdlib>
+
 #include "discovery/Edition.h"
 #include "os/sim/HostClock.h"
 #include "plotter/PlotterLink.h"
@@ -24,6 +26,15 @@ std::unique_ptr<sim::World> worldNamed(const std::string& name, ExitCode* code,
   return world;
 }
 
+// The world --world names, else VELKOR_WORLD; none (the real plotters) where the build reaches
+// them and neither names one, else the built-in world.
+std::optional<std::string> worldChosen(const Arguments& args) {
+  if (args.has("--world")) return args.value("--world");
+  if (const char* variable = std::getenv("VELKOR_WORLD")) return std::string(variable);
+  if (!os::kHasRealPlatform) return std::string("default");
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::unique_ptr<PlotterMachine> PlotterMachine::open(const Arguments& args, ExitCode* code,
@@ -36,17 +47,24 @@ std::unique_ptr<PlotterMachine> PlotterMachine::open(const Arguments& args, Exit
     return nullptr;
   }
   std::unique_ptr<sim::World> world;
-  if (args.has("--world") || !os::kHasRealPlatform) {
-    world = worldNamed(args.has("--world") ? args.value("--world") : "default", code, error);
+  os::linux_platform::HostMachine host;
+  if (std::optional<std::string> name = worldChosen(args)) {
+    world = worldNamed(*name, code, error);
     if (!world) return nullptr;
     world->machine().setLocalTime(os::sim::hostLocalTime());
+  } else if (!os::linux_platform::openHostMachine(&host, error)) {
+    *code = kExitFailed;
+    return nullptr;
   }
   discovery::setEdition(*chosen);
-  return std::unique_ptr<PlotterMachine>(new PlotterMachine(std::move(world)));
+  return std::unique_ptr<PlotterMachine>(new PlotterMachine(std::move(world), std::move(host)));
 }
 
-PlotterMachine::PlotterMachine(std::unique_ptr<sim::World> world) : world_(std::move(world)) {
+PlotterMachine::PlotterMachine(std::unique_ptr<sim::World> world,
+                               os::linux_platform::HostMachine host)
+    : world_(std::move(world)), host_(std::move(host)) {
   if (world_) platform_.emplace(world_->machine());
+  if (host_.machine) platform_.emplace(*host_.machine);
   usb::initUsbLibrary();
 }
 

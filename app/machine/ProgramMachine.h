@@ -2,8 +2,8 @@
 // world file (or "default", the built-in world), the simulated machine of that world, its clock
 // paced to real time so that the dialog's waits and a plotter's power-on take the time a user
 // sees, and its local time starting at the host's, so that the dates shown are today's; without
-// it, the real Windows calls on Windows, and the built-in world elsewhere, where there is no
-// real backend. The program's command line stays as the system defines it.
+// it, the real plotters: the real Windows calls on Windows, the real Linux machine on Linux built
+// with libusb and CUPS, and the built-in world elsewhere, where there is no real backend. The program's command line stays as the system defines it.
 #pragma once
 
 #include <memory>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "os/Platform.h"
+#include "os/linux/HostMachine.h"
 #include "sim/World.h"
 
 namespace app {
@@ -35,9 +36,10 @@ class ProgramMachine {
   sim::World* world() { return world_.get(); }
 
  private:
-  explicit ProgramMachine(std::unique_ptr<sim::World> world);
+  ProgramMachine(std::unique_ptr<sim::World> world, os::linux_platform::HostMachine host);
 
   std::unique_ptr<sim::World> world_;
+  os::linux_platform::HostMachine host_;
   std::optional<os::ScopedPlatform> platform_;
 };
 

@@ -11,6 +11,7 @@
 #include "app/SendUpdate.h"
 #include "app/machine/ProgramMachine.h"
 #include "os/Calls.h"
+#include "os/sim/SimMachine.h"
 #include "tests/support/SampleFirmware.h"
 
 namespace velkor::test {
@@ -72,6 +73,23 @@ TEST(ProgramMachine, TheProgramsShowTheHostsLocalTimeAndAPlainWorldItsFixedStart
   SYSTEMTIME start{};
   os::GetLocalTime(&start);
   EXPECT_EQ(app::updateSentStatus(start), "Plotter update sent on  07 Dec 26 13:21:00");
+}
+
+// Without a world, a build that reaches real plotters runs on them: on Linux the real Linux
+// machine (on the host's time), installed as the platform while the program runs.
+TEST(ProgramMachine, WithoutAWorldTheRealPlottersAreTheMachine) {
+  if (!os::kHasRealPlatform) GTEST_SKIP() << "skipped: this build reaches no real plotters";
+  std::string error;
+  os::Platform* before = &os::platform();
+  {
+    std::unique_ptr<app::ProgramMachine> machine = app::ProgramMachine::open(nullptr, &error);
+    ASSERT_NE(machine, nullptr) << error;
+    EXPECT_EQ(machine->world(), nullptr);
+    EXPECT_NE(&os::platform(), &os::sim::emptyMachine());
+    EXPECT_LE(std::abs(std::difftime(machineLocalTime(), std::time(nullptr))), 5.0);
+    machine->followUserTime();
+  }
+  EXPECT_EQ(&os::platform(), before);
 }
 
 }  // namespace

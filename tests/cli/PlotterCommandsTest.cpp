@@ -2,6 +2,7 @@
 // test's own, written to files as a technician would.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -42,6 +43,20 @@ TEST_F(PlotterCommandsTest, ListShowsTheDefaultWorldInListOrder) {
             std::string::npos)
       << json.out;
   EXPECT_NE(json.out.find("\"discovery\":{\"driverDevices\":3,\"queues\":4,"), std::string::npos);
+}
+
+// Without --world the world VELKOR_WORLD names is the machine, before the real plotters; --world
+// still wins over it.
+TEST_F(PlotterCommandsTest, WithoutWorldOptionTheWorldOfTheEnvironmentIsUsed) {
+  const std::string printers = world(kPrinterWorld);
+  ASSERT_EQ(setenv("VELKOR_WORLD", "default", 1), 0);
+  const Outcome fromVariable = velkorctl({"list"});
+  const Outcome overridden = velkorctl({"list", "--world", printers});
+  unsetenv("VELKOR_WORLD");
+  EXPECT_EQ(fromVariable.exit, 0) << fromVariable.err;
+  EXPECT_EQ(fromVariable.out, velkorctl({"list", "--world", "default"}).out);
+  EXPECT_NE(overridden.out.find("Bench"), std::string::npos) << overridden.out;
+  EXPECT_EQ(overridden.out.find("P-Series LPT"), std::string::npos) << overridden.out;
 }
 
 TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {

@@ -1,0 +1,76 @@
+#include "os/linux/LinuxMachine.h"
+
+#include <algorithm>
+#include <set>
+
+#include "os/linux/PrinterClassDevice.h"
+#include "os/linux/VendorDriverDevice.h"
+#include "os/sim/HostClock.h"
+#include "usb/UsbDriver.h"
+#include "usb/UsbPrintClass.h"
+
+namespace os::linux_platform {
+
+std::unique_ptr<LinuxMachine> LinuxMachine::open(std::string* error) {
+  DWORD failure = ERROR_SUCCESS;
+  auto context = std::make_shared<LibusbContext>(&failure);
+  if (!context->context()) {
+    *error = "libusb cannot be set up (error " + std::to_string(failure) + ")";
+    return nullptr;
+  }
+  std::unique_ptr<LinuxMachine> machine(new LinuxMachine(context));
+  machine->refreshDevices();
+  return machine;
+}
+
+LinuxMachine::LinuxMachine(std::shared_ptr<LibusbContext> context) : context_(std::move(context)) {
+  setRealTimePacing(true);  // requests end when the devices end them, in real time
+  setLocalTime(sim::hostLocalTime());
+}
+
+// The devices go first: their pending transfers are cancelled and their callbacks run while the
+// context still handles events.
+LinuxMachine::~LinuxMachine() {
+  for (const Attached& attached : attached_) removeDevice(*attached.device);
+  context_->cancelAndWait();
+}
+
+HDEVINFO LinuxMachine::SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator,
+                                             HWND parent, DWORD flags) {
+  refreshDevices();
+  return SimMachine::SetupDiGetClassDevsA(classGuid, enumerator, parent, flags);
+}
+
+void LinuxMachine::refreshDevices() {
+  std::set<UsbDeviceKey> known;
+  for (const Attached& attached : attached_) known.insert(keyOf(attached.present));
+  UsbDeviceList list = listUsbDevices(*context_, known);
+  std::erase_if(attached_, [&](const Attached& attached) {
+    if (list.present.count(keyOf(attached.present))) return false;
+    removeDevice(*attached.device);
+    return true;
+  });
+  for (const PresentInterface& present : list.interfaces) attach(present);
+  std::stable_sort(attached_.begin(), attached_.end(), [](const Attached& a, const Attached& b) {
+    return listedBefore(a.present, b.present);
+  });
+  std::vector<PresentInterface> interfaces;
+  for (const Attached& attached : attached_) interfaces.push_back(attached.present);
+  printerPorts_ = printerPortsOf(interfaces);
+  notOpenable_ = list.notOpenable;
+}
+
+// A path added again (a plotter that came back) is present again in its old place.
+void LinuxMachine::attach(const PresentInterface& present) {
+  std::shared_ptr<sim::SimDevice> device;
+  if (present.face == DeviceFace::Printer) {
+    device = std::make_shared<PrinterClassDevice>(context_, present);
+    addDeviceInterface(usb::GUID_DEVINTERFACE_USBPRINT, present.path, device);
+  } else {
+    device = std::make_shared<VendorDriverDevice>(context_, present);
+    addDeviceInterface(usb::GUID_DEVINTERFACE_UDRV, present.path, device);
+  }
+  attached_.push_back({present, device});
+}
+
+}  // namespace os::linux_platform
