@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "tests/cli/RunVelkorctl.h"
+#include "tests/support/ScopedVariable.h"
 
 namespace velkor::test {
 namespace {
@@ -49,10 +51,10 @@ TEST_F(PlotterCommandsTest, ListShowsTheDefaultWorldInListOrder) {
 // still wins over it.
 TEST_F(PlotterCommandsTest, WithoutWorldOptionTheWorldOfTheEnvironmentIsUsed) {
   const std::string printers = world(kPrinterWorld);
-  ASSERT_EQ(setenv("VELKOR_WORLD", "default", 1), 0);
+  std::optional<ScopedVariable> variable(std::in_place, "VELKOR_WORLD", "default");
   const Outcome fromVariable = velkorctl({"list"});
   const Outcome overridden = velkorctl({"list", "--world", printers});
-  unsetenv("VELKOR_WORLD");
+  variable.reset();
   EXPECT_EQ(fromVariable.exit, 0) << fromVariable.err;
   EXPECT_EQ(fromVariable.out, velkorctl({"list", "--world", "default"}).out);
   EXPECT_NE(overridden.out.find("Bench"), std::string::npos) << overridden.out;

@@ -13,41 +13,13 @@
 
 #include "plotter/TempName.h"
 #include "tests/support/SampleFirmware.h"
+#include "tests/support/ScopedVariable.h"
 
 namespace velkor::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace plotter;
-
-// Sets an environment variable for its lifetime (removes it, for null) and puts back what was
-// there before.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    set(value);
-  }
-  ~ScopedVariable() { set(previous_ ? previous_->c_str() : nullptr); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  void set(const char* value) {
-#if defined(_WIN32)
-    _putenv_s(name_, value ? value : "");
-#else
-    if (value) {
-      setenv(name_, value, 1);
-    } else {
-      unsetenv(name_);
-    }
-#endif
-  }
-
-  const char* name_;
-  std::optional<std::string> previous_;
-};
 
 // TEMP names a directory of this test program's own before any test runs, and TMP, which would
 // come first, names none, so that the name the first test fixes for the run lies there.
