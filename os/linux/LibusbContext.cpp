@@ -44,39 +44,42 @@ void LibusbContext::transferNotStarted(libusb_transfer* transfer) {
   wake_.notify_all();
 }
 
+// The transfer leaves the set in flight here, while libusb still owns it: once let go, its
+// memory may come back at once as the next transfer, whose place in the set must stay.
 void LibusbContext::transferEnded(libusb_transfer* transfer, std::shared_ptr<void> keep) {
   std::lock_guard lock(mutex_);
-  ended_.emplace_back(transfer, std::move(keep));
+  inFlight_.erase(transfer);
+  ended_.push_back(std::move(keep));
 }
 
 // On the event thread, outside libusb's event handling: the ended transfers are let go (which
-// may close a device handle), and only then are they out of flight.
+// may close a device handle), and only then does a wait for them end.
 void LibusbContext::letEndedGo() {
-  std::vector<std::pair<libusb_transfer*, std::shared_ptr<void>>> ended;
+  std::vector<std::shared_ptr<void>> ended;
   {
     std::lock_guard lock(mutex_);
     ended.swap(ended_);
+    releasing_ += ended.size();
   }
-  std::vector<libusb_transfer*> transfers;
-  for (auto& [transfer, keep] : ended) transfers.push_back(transfer);
+  const size_t count = ended.size();
   ended.clear();
   {
     std::lock_guard lock(mutex_);
-    for (libusb_transfer* transfer : transfers) inFlight_.erase(transfer);
+    releasing_ -= count;
   }
   wake_.notify_all();
 }
 
 size_t LibusbContext::transfersInFlight() const {
   std::lock_guard lock(mutex_);
-  return inFlight_.size();
+  return inFlight_.size() + ended_.size() + releasing_;
 }
 
 // libusb_cancel_transfer may be called from any thread; the callbacks run on the event thread.
 void LibusbContext::cancelAndWait() {
   std::unique_lock lock(mutex_);
   for (libusb_transfer* transfer : inFlight_) libusb_cancel_transfer(transfer);
-  wake_.wait(lock, [this] { return inFlight_.empty(); });
+  wake_.wait(lock, [this] { return inFlight_.empty() && ended_.empty() && releasing_ == 0; });
 }
 
 void LibusbContext::handleEvents() {

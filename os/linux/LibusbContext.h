@@ -12,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <utility>
 #include <vector>
 #include <unordered_set>
 
@@ -50,7 +49,8 @@ class LibusbContext {
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::unordered_set<libusb_transfer*> inFlight_;
-  std::vector<std::pair<libusb_transfer*, std::shared_ptr<void>>> ended_;
+  std::vector<std::shared_ptr<void>> ended_;  // what keeps ended transfers, to be let go
+  size_t releasing_ = 0;                       // ended transfers being let go just now
   bool stopping_ = false;
   std::thread thread_;
 };
