@@ -4,6 +4,7 @@
 
 #include "discovery/DiscoverPlotters.h"
 #include "discovery/PlotterRecord.h"
+#include "plotter/PlotterLink.h"
 
 namespace cli {
 
@@ -29,10 +30,17 @@ int choosePlotter(const Arguments& args, ExitCode* code, std::string* error) {
   return index;
 }
 
+void selectListed(int index) {
+  discovery::PlotterList& list = discovery::plotterList();
+  list.selected = static_cast<int16_t>(index);
+  const discovery::PlotterRecord& record = list.records[index];
+  if (record.connection == discovery::kConnectionDriver) plotter::selectLinkPlace(record.linkPlace);
+}
+
 int selectChosenPlotter(const Arguments& args, ExitCode* code, std::string* error) {
   discovery::discoverPlotters();
   const int index = choosePlotter(args, code, error);
-  if (index >= 0) discovery::plotterList().selected = static_cast<int16_t>(index);
+  if (index >= 0) selectListed(index);
   return index;
 }
 

@@ -14,6 +14,9 @@ inline constexpr OptionRule kPlotterOption{"--plotter", "N"};
 // The index, or -1 with *code and *error saying why: a usage error for N that is no index, a
 // failure for an index that names no listed plotter.
 int choosePlotter(const Arguments& args, ExitCode* code, std::string* error);
+// Selects the listed plotter as picking it in the dialog's list does: the list's selection and,
+// for a plotter on the vendor driver, the device the plotter link opens.
+void selectListed(int index);
 // Discovery, then choosePlotter; the plotter chosen becomes the selected one of the list.
 int selectChosenPlotter(const Arguments& args, ExitCode* code, std::string* error);
 

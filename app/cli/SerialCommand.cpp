@@ -78,7 +78,7 @@ int serial(const Arguments& args, const Console& console) {
     return reportError(console, json, kContext, kExitFailed, why);
   }
   const std::string name = discovery::recordText(discovery::plotterList().records[index].name);
-  discovery::plotterList().selected = static_cast<int16_t>(index);
+  selectListed(index);
   const bool written = plotter::setSerialNumber(text.c_str()) == 0;
   os::Sleep(kSerialSettleMs);
   discovery::discoverPlotters();

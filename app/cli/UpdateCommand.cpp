@@ -106,7 +106,7 @@ int selectPlotter(const Arguments& args, ExitCode* code, std::string* error) {
   list.selected = -1;
   if (list.count == 0 && !args.has("--plotter")) return 0;
   const int index = choosePlotter(args, code, error);
-  if (index >= 0) list.selected = static_cast<int16_t>(index);
+  if (index >= 0) selectListed(index);
   return index;
 }
 
