@@ -59,11 +59,15 @@ std::string driverDevicesSeen(const discovery::DiscoveryNotes& notes) {
   return "no device of the vendor driver";
 }
 
+constexpr const char kNoPrintService[] = "no print service";
+
 // Why the list is empty, as far as discovery can tell.
-std::string emptyListReason(const discovery::DiscoveryNotes& notes) {
+std::string emptyListReason(const discovery::DiscoveryNotes& notes, bool printService) {
   const std::string driver = driverDevicesSeen(notes);
   std::string queues;
-  if (notes.queues == 0) {
+  if (!printService) {
+    queues = kNoPrintService;
+  } else if (notes.queues == 0) {
     queues = "no print queue";
   } else if (notes.queuesOfKnownModel == 0) {
     queues = std::to_string(notes.queues) + " print queue(s), none of a known model";
@@ -107,7 +111,7 @@ std::string notOpenedLine(const plotter::DeviceNotOpened& device) {
 constexpr const char kNotOpenableLine[] =
     "USB devices of the vendor seen but not openable: permission \u2014 install the udev rule";
 
-JsonObject notesJson(const discovery::DiscoveryNotes& notes, int usbNotOpenable) {
+JsonObject notesJson(const discovery::DiscoveryNotes& notes, const PlotterMachine& machine) {
   std::vector<JsonObject> notOpened;
   for (const plotter::DeviceNotOpened& device : notes.devicesNotOpened) {
     notOpened.push_back(JsonObject()
@@ -121,7 +125,10 @@ JsonObject notesJson(const discovery::DiscoveryNotes& notes, int usbNotOpenable)
       .add("queuesOfKnownModel", int64_t{notes.queuesOfKnownModel})
       .add("queuesNotAnswering", int64_t{notes.queuesNotAnswering})
       .add("devicesNotOpened", notOpened);
-  if (usbNotOpenable > 0) json.add("usbDevicesNotOpenable", int64_t{usbNotOpenable});
+  if (machine.devicesNotOpenable() > 0) {
+    json.add("usbDevicesNotOpenable", int64_t{machine.devicesNotOpenable()});
+  }
+  if (!machine.printServiceAnswered()) json.add("printService", false);
   return json;
 }
 
@@ -137,12 +144,13 @@ int list(const Arguments& args, const Console& console) {
   if (json) {
     std::vector<JsonObject> records;
     for (int i = 0; i < count; ++i) records.push_back(recordJson(i, plotters.records[i]));
-    JsonObject discovered = notesJson(notes, machine->devicesNotOpenable());
+    JsonObject discovered = notesJson(notes, *machine);
     console.out << JsonObject().add("plotters", records).add("discovery", discovered).text()
                 << '\n';
     return kExitOk;
   }
-  if (count == 0) console.out << emptyListReason(notes) << '\n';
+  if (count == 0) console.out << emptyListReason(notes, machine->printServiceAnswered()) << '\n';
+  if (count > 0 && !machine->printServiceAnswered()) console.out << kNoPrintService << '\n';
   for (int i = 0; i < count; ++i) writeLine(console.out, i, plotters.records[i]);
   for (const plotter::DeviceNotOpened& device : notes.devicesNotOpened) {
     console.out << notOpenedLine(device) << '\n';

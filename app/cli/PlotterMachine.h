@@ -43,6 +43,8 @@ class PlotterMachine {
   sim::World* world() { return world_.get(); }
   // On the real Linux machine: devices of the plotters' vendor this user may not open.
   int devicesNotOpenable() const { return host_.devicesNotOpenable; }
+  // False when the real machine's print service (CUPS) did not answer: no queue was read.
+  bool printServiceAnswered() const { return host_.printServiceAnswered; }
 
  private:
   PlotterMachine(std::unique_ptr<sim::World> world, os::linux_platform::HostMachine host);

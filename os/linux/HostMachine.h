@@ -16,6 +16,7 @@ namespace os::linux_platform {
 struct HostMachine {
   std::unique_ptr<sim::SimMachine> machine;  // null: the default platform is the host's
   int devicesNotOpenable = 0;  // devices of the plotters' vendor this user may not open
+  bool printServiceAnswered = true;  // false: no CUPS scheduler answered
 };
 
 // False with *error when the host's machine cannot be had.
@@ -24,6 +25,7 @@ inline bool openHostMachine(HostMachine* host, std::string* error) {
   std::unique_ptr<LinuxMachine> machine = LinuxMachine::open(error);
   if (!machine) return false;
   host->devicesNotOpenable = machine->devicesNotOpenable();
+  host->printServiceAnswered = machine->printServiceAnswered();
   host->machine = std::move(machine);
 #else
   (void)host;

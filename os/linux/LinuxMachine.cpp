@@ -4,6 +4,7 @@
 #include <set>
 
 #include "os/linux/PrinterClassDevice.h"
+#include "os/linux/PrintersRegistry.h"
 #include "os/linux/VendorDriverDevice.h"
 #include "os/sim/HostClock.h"
 #include "usb/UsbDriver.h"
@@ -23,7 +24,10 @@ std::unique_ptr<LinuxMachine> LinuxMachine::open(std::string* error) {
   return machine;
 }
 
-LinuxMachine::LinuxMachine(std::shared_ptr<LibusbContext> context) : context_(std::move(context)) {
+LinuxMachine::LinuxMachine(std::shared_ptr<LibusbContext> context)
+    : context_(std::move(context)),
+      spooler_(handleTable(), CupsServer::fromEnvironment(),
+               [this](const CupsQueue& queue) { return queuePortName(queue, printerPorts_); }) {
   setRealTimePacing(true);  // requests end when the devices end them, in real time
   setLocalTime(sim::hostLocalTime());
 }
@@ -50,6 +54,8 @@ void LinuxMachine::refreshDevices() {
     removeDevice(*attached.device);
     return true;
   });
+  // The machine lists devices in the order they were added: add them in list order.
+  std::stable_sort(list.interfaces.begin(), list.interfaces.end(), listedBefore);
   for (const PresentInterface& present : list.interfaces) attach(present);
   std::stable_sort(attached_.begin(), attached_.end(), [](const Attached& a, const Attached& b) {
     return listedBefore(a.present, b.present);
@@ -58,6 +64,38 @@ void LinuxMachine::refreshDevices() {
   for (const Attached& attached : attached_) interfaces.push_back(attached.present);
   printerPorts_ = printerPortsOf(interfaces);
   notOpenable_ = list.notOpenable;
+  refreshQueues();
+}
+
+void LinuxMachine::refreshQueues() {
+  std::optional<std::vector<CupsQueue>> queues = listCupsQueues(CupsServer::fromEnvironment());
+  printService_ = queues.has_value();
+  if (!queues) return;
+  // The keys are written by this machine from CUPS's answers; text it cannot read is a fault
+  // of the writer, and the keys then stay as they were.
+  loadRegistry(printersRegistryText(*queues, printerPorts_));
+}
+
+BOOL LinuxMachine::OpenPrinterA(LPSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULTSA) {
+  return spooler_.openPrinter(printerName, printer);
+}
+DWORD LinuxMachine::StartDocPrinterA(HANDLE printer, DWORD level, LPBYTE docInfo) {
+  return spooler_.startDoc(printer, level, docInfo);
+}
+BOOL LinuxMachine::StartPagePrinter(HANDLE printer) { return spooler_.startPage(printer); }
+BOOL LinuxMachine::WritePrinter(HANDLE printer, LPVOID buffer, DWORD count, LPDWORD written) {
+  return spooler_.write(printer, buffer, count, written);
+}
+BOOL LinuxMachine::EndPagePrinter(HANDLE printer) { return spooler_.endPage(printer); }
+BOOL LinuxMachine::EndDocPrinter(HANDLE printer) { return spooler_.endDoc(printer); }
+BOOL LinuxMachine::ClosePrinter(HANDLE printer) { return spooler_.close(printer); }
+BOOL LinuxMachine::GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+                           LPDWORD needed) {
+  return spooler_.getJob(printer, jobId, level, buffer, size, needed);
+}
+BOOL LinuxMachine::GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size,
+                               LPDWORD needed) {
+  return spooler_.getPrinter(printer, level, buffer, size, needed);
 }
 
 // A path added again (a plotter that came back) is present again in its old place.

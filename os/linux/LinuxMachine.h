@@ -5,15 +5,20 @@
 // The USB is looked at when the machine is made and again by every SetupDiGetClassDevsA, as
 // Windows' lists follow what is plugged in: a plotter that went away (switched off, restarting
 // after an update) leaves the lists and fails its open handles with ERROR_DEVICE_NOT_CONNECTED,
-// one that came back takes its old place. The print side is another's: the printer ports
-// (printerPorts()) are what the CUPS registry text and spooler match queues to; they load the
-// registry text with loadRegistry() and attach the ports' sinks with attachPort().
+// one that came back takes its old place.
+//
+// The print queues are CUPS's (the scheduler CUPS_SERVER or the client configuration names):
+// every look at the USB also reads them again and merges the registry keys Windows would hold
+// for them and the printer ports present (PrintersRegistry.h), and the printer calls are CUPS
+// jobs (CupsSpooler.h). A queue deleted while the program runs keeps its keys until it ends.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "os/linux/CupsQueues.h"
+#include "os/linux/CupsSpooler.h"
 #include "os/linux/LibusbContext.h"
 #include "os/linux/UsbDeviceList.h"
 #include "os/linux/UsbPrinterPort.h"
@@ -34,8 +39,23 @@ class LinuxMachine : public sim::SimMachine {
   const std::vector<UsbPrinterPort>& printerPorts() const { return printerPorts_; }
   // Devices of the plotters' vendor that this user may not open: no udev rule gives access.
   int devicesNotOpenable() const { return notOpenable_; }
-  // Looks at the USB again: devices gone leave the machine, new ones join it.
+  // Whether a CUPS scheduler answered when the machine last looked ("no print service").
+  bool printServiceAnswered() const { return printService_; }
+  // Looks at the USB and the print queues again: devices gone leave the machine, new ones
+  // join it, and the printers' registry keys follow.
   void refreshDevices();
+
+  BOOL OpenPrinterA(LPSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULTSA defaults) override;
+  DWORD StartDocPrinterA(HANDLE printer, DWORD level, LPBYTE docInfo) override;
+  BOOL StartPagePrinter(HANDLE printer) override;
+  BOOL WritePrinter(HANDLE printer, LPVOID buffer, DWORD count, LPDWORD written) override;
+  BOOL EndPagePrinter(HANDLE printer) override;
+  BOOL EndDocPrinter(HANDLE printer) override;
+  BOOL ClosePrinter(HANDLE printer) override;
+  BOOL GetJobA(HANDLE printer, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size,
+               LPDWORD needed) override;
+  BOOL GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size,
+                   LPDWORD needed) override;
 
  private:
   struct Attached {
@@ -45,11 +65,14 @@ class LinuxMachine : public sim::SimMachine {
 
   explicit LinuxMachine(std::shared_ptr<LibusbContext> context);
   void attach(const PresentInterface& present);
+  void refreshQueues();
 
   std::shared_ptr<LibusbContext> context_;
   std::vector<Attached> attached_;  // in list order
   std::vector<UsbPrinterPort> printerPorts_;
   int notOpenable_ = 0;
+  bool printService_ = false;
+  CupsSpooler spooler_;
 };
 
 }  // namespace os::linux_platform

@@ -67,6 +67,8 @@ struct SimMachine::Parts {
 SimMachine::SimMachine() : parts_(std::make_unique<Parts>(*this)) {}
 SimMachine::~SimMachine() = default;
 
+HandleTable& SimMachine::handleTable() { return parts_->handles; }
+
 SimMachine& emptyMachine() {
   static SimMachine machine;
   return machine;

@@ -26,6 +26,8 @@
 
 namespace os::sim {
 
+class HandleTable;
+
 class SimMachine : public os::Platform {
  public:
   // An empty machine: no devices, empty registry, clock at 0.
@@ -170,6 +172,10 @@ class SimMachine : public os::Platform {
                        LPSTR buffer, DWORD size, va_list* arguments) override;
   HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) override;
   HLOCAL LocalFree(HLOCAL memory) override;
+
+ protected:
+  // The kernel objects' table, for a machine whose spooler or devices live outside it.
+  HandleTable& handleTable();
 
  private:
   struct Parts;  // the machine's subsystems, one file per concept
