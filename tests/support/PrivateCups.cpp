@@ -50,10 +50,16 @@ bool answers(int port) {
 }
 
 // Runs program with args, waits for it; its exit code, or -1 when it could not run.
+// In a child about to run one of the CUPS programs: they are no part of the test, and run
+// without the test's preloads (a sanitizer's runtime in them reports their leaks as failures,
+// and hung cupsd's exit).
+void leaveTheTestsPreloads() { unsetenv("LD_PRELOAD"); }
+
 int runProgram(const std::string& program, const std::vector<std::string>& args) {
   const pid_t pid = fork();
   if (pid < 0) return -1;
   if (pid == 0) {
+    leaveTheTestsPreloads();
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -153,6 +159,7 @@ bool PrivateCups::launch() {
   pid_ = fork();
   if (pid_ < 0) return false;
   if (pid_ == 0) {
+    leaveTheTestsPreloads();
     execl(kCupsd, kCupsd, "-f", "-c", conf.c_str(), "-s", files.c_str(), nullptr);
     _exit(127);
   }
@@ -166,10 +173,19 @@ bool PrivateCups::launch() {
   return false;
 }
 
+// Asked to stop, the scheduler gets a few seconds to do so before it is killed.
 bool PrivateCups::stopScheduler() {
   if (pid_ <= 0) return false;
   kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      break;
+    }
+    usleep(20 * 1000);
+  }
   pid_ = -1;
   return true;
 }
