@@ -1,7 +1,8 @@
 // velkorctl with no world, on the real Linux machine: the default world's plotters served to
 // libusb through umockdev, and its printer plotters behind the raw queues of a private CUPS
 // scheduler whose backend hands each job to the plotter of the queue's serial. Every command
-// leaves the process with the descriptors it started with.
+// leaves the process with the descriptors it started with, the failed ones too: a plotter pulled
+// out mid-update, usblp holding a printer plotter, a queue whose plotter is not there.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/DriverLog.h"
 #include "sim/PrintClassFace.h"
 #include "sim/VirtualPlotter.h"
 #include "tests/cli/RunVelkorctl.h"
@@ -147,6 +149,59 @@ TEST_F(VelkorctlOnRealLinuxTest, PlotsReachThePlottersAndAbortStopsThem) {
     EXPECT_EQ(abort.exit, 0) << abort.out << abort.err;
     EXPECT_TRUE(has(abort.out, "aborted             yes")) << abort.out;
   }
+}
+
+TEST_F(VelkorctlOnRealLinuxTest, PlotterUnpluggedDuringAnUpdateIsAFailedSend) {
+  constexpr size_t kUpdating = 2;
+  {
+    auto hold = bed_.hold();
+    plotter(kUpdating).misbehaviour.chunkDelay = 100;  // slow enough to pull it mid-send
+  }
+  const std::string image = firmware(0x4C04, "2.02 A4");
+  Outcome update;
+  std::thread technician(
+      [&] { update = run({"update", image, "--plotter", std::to_string(kUpdating), "--verify"}); });
+  bool arriving = false;
+  for (int look = 0; look < 500 && !arriving; ++look) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    auto hold = bed_.hold();
+    const auto& events = plotter(kUpdating).driverEvents();
+    arriving = std::any_of(events.begin(), events.end(), [](const sim::DriverEvent& event) {
+      return event.kind == sim::DriverEvent::Kind::DataWritten;
+    });
+  }
+  EXPECT_TRUE(arriving) << "the update's data never reached the plotter";
+  bed_.unplug(plotter(kUpdating));
+  technician.join();
+  EXPECT_NE(update.exit, 0) << update.out << update.err;
+  EXPECT_TRUE(has(update.out, "Error sending update to plotter")) << update.out << update.err;
+  EXPECT_TRUE(has(update.err, "Firmware update failed")) << update.err;
+  EXPECT_FALSE(has(update.out, "2.02 A4")) << update.out;
+  auto hold = bed_.hold();
+  EXPECT_TRUE(plotter(kUpdating).updates().empty()) << plotter(kUpdating).lastUpdateOutcome();
+}
+
+TEST_F(VelkorctlOnRealLinuxTest, APrinterPlotterIsQueriedPastUsblpThatLetsGo) {
+  bed_.bindUsblp(plotter(kClassic), UsblpHold::Releases);
+  const Outcome info = run({"info", "--plotter", std::to_string(kClassic)});
+  EXPECT_EQ(info.exit, 0) << info.out << info.err;
+  EXPECT_TRUE(has(info.out, "1.08 A4")) << info.out;
+  EXPECT_TRUE(bed_.usblpBound(plotter(kClassic))) << "usblp was left unbound";
+}
+
+TEST_F(VelkorctlOnRealLinuxTest, AQueueWhosePlotterIsAbsentListsNoPlotter) {
+  ASSERT_TRUE(cups_->addUsbQueue("Velkor_Gone", "usb://Velkor/Classic?serial=49999999",
+                                 "49999999"));
+  const Outcome list = run({"list"});
+  EXPECT_EQ(list.exit, 0) << list.err;
+  EXPECT_TRUE(has(list.out, "0   ZK200 A4")) << list.out;
+  EXPECT_TRUE(has(list.out, "port USB001      serial 41207735")) << list.out;
+  EXPECT_TRUE(has(list.out, "port USB002")) << list.out;
+  EXPECT_FALSE(has(list.out, "Velkor_Gone")) << list.out;
+  EXPECT_FALSE(has(list.out, "49999999")) << list.out;
+  const Outcome printer = run({"info", "--plotter", std::to_string(kClassic)});
+  EXPECT_EQ(printer.exit, 0) << printer.out << printer.err;
+  EXPECT_TRUE(has(printer.out, "41207735")) << printer.out;
 }
 
 TEST_F(VelkorctlOnRealLinuxTest, AStoppedSchedulerIsNoPrintService) {
