@@ -189,6 +189,23 @@ TEST_F(VelkorctlOnRealLinuxTest, APrinterPlotterIsQueriedPastUsblpThatLetsGo) {
   EXPECT_TRUE(bed_.usblpBound(plotter(kClassic))) << "usblp was left unbound";
 }
 
+TEST_F(VelkorctlOnRealLinuxTest, APrinterPlotterUsblpWillNotLetGoIsNamedAndNotReached) {
+  bed_.bindUsblp(plotter(kClassic), UsblpHold::Refuses);
+  const Outcome list = run({"list"});
+  EXPECT_EQ(list.exit, 0) << list.err;
+  EXPECT_FALSE(has(list.out, "41207735")) << list.out;
+  EXPECT_TRUE(has(list.out, "queue Velkor_Classic: its plotter did not answer")) << list.out;
+  EXPECT_TRUE(has(list.out, "3   Velkor_P-Series")) << list.out;
+  // The index it had is the next plotter's now; past the list is a failure that says so.
+  const Outcome info = run({"info", "--plotter", std::to_string(kPSeries)});
+  EXPECT_NE(info.exit, 0) << info.out;
+  EXPECT_TRUE(has(info.err, "no plotter 4: 4 listed")) << info.err;
+  EXPECT_TRUE(bed_.usblpBound(plotter(kClassic)));
+  auto hold = bed_.hold();
+  EXPECT_TRUE(plotter(kClassic).printerLog().summary().empty())
+      << plotter(kClassic).printerLog().summary();
+}
+
 TEST_F(VelkorctlOnRealLinuxTest, AQueueWhosePlotterIsAbsentListsNoPlotter) {
   ASSERT_TRUE(cups_->addUsbQueue("Velkor_Gone", "usb://Velkor/Classic?serial=49999999",
                                  "49999999"));
