@@ -72,8 +72,8 @@ class LinuxFailureSweep : public UmockdevTest {
     UmockdevTest::TearDown();
   }
 
-  // A machine opened afresh, its plotters discovered and the driver plotter's fields filled, as
-  // the dialog leaves them before the technician acts.
+  // A machine opened afresh and its plotters discovered, the driver plotter selected, as
+  // velkorctl leaves them before it acts.
   void startRun() {
     endRun();
     powerCycle();
@@ -84,7 +84,6 @@ class LinuxFailureSweep : public UmockdevTest {
     usb::initUsbLibrary();
     app::refreshPlotterList();
     discovery::plotterList().selected = kDriverPlotter;
-    app::fillPlotterInfo(kDriverPlotter);
   }
   // The plotter switched off and on: what a faulted run left queued in it (a status word or a
   // reply nobody read) is gone, as the sweep of the simulated machine's fresh world has it.
