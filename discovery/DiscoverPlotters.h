@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "plotter/DeviceNotOpened.h"
@@ -17,7 +18,8 @@ struct DiscoveryNotes {
   std::vector<plotter::DeviceNotOpened> devicesNotOpened;
   int queues = 0;              // print queues walked
   int queuesOfKnownModel = 0;  // of those, with a printer device the model table knows
-  int queuesNotAnswering = 0;  // of those, on a USB port whose plotter did not answer
+  // Of those, the ones on a USB port whose plotter did not answer, by name.
+  std::vector<std::string> queuesNotAnswering;
 };
 
 // Empties the plotter list, appends the vendor-driver plotters and then the print-queue

@@ -123,7 +123,7 @@ bool completeUsbCandidate(int16_t slot, PlotterRecord& candidate, const std::str
   setRecordText(candidate.instanceText, *instance);
   std::string scratch;
   if (!plotter::executeCommand(slot, currentEditionFacts().queryOnlineCode, scratch)) {
-    if (notes != nullptr) ++notes->queuesNotAnswering;
+    if (notes != nullptr) notes->queuesNotAnswering.push_back(recordText(candidate.name));
     return false;
   }
   return askWhatTheModelLeavesOpen(slot, candidate);

@@ -23,7 +23,8 @@ constexpr const char kHelp[] =
     "reached (link place, or queue port) and serial number. When none is found it says what\n"
     "discovery saw. A line per vendor-driver device that is there but could not be opened\n"
     "(another program holds it, or this user may not open it) says so; the plotters after\n"
-    "it are still found. On the real Linux machine, USB devices of the vendor that this user\n"
+    "it are still found. So does a line per print queue whose plotter did not answer, when\n"
+    "others were found. On the real Linux machine, USB devices of the vendor that this user\n"
     "may not open are counted and said (the udev rule gives access).\n\n"
     "Options:\n" VELKORCTL_PLOTTER_OPTIONS_HELP
     "  --json             {\"plotters\":[{every field of the record}],\"discovery\":{...,\n"
@@ -73,8 +74,8 @@ std::string emptyListReason(const discovery::DiscoveryNotes& notes, bool printSe
     queues = std::to_string(notes.queues) + " print queue(s), none of a known model";
   } else {
     queues = std::to_string(notes.queuesOfKnownModel) + " queue(s) of a known model";
-    if (notes.queuesNotAnswering > 0) {
-      queues += ", " + std::to_string(notes.queuesNotAnswering) +
+    if (!notes.queuesNotAnswering.empty()) {
+      queues += ", " + std::to_string(notes.queuesNotAnswering.size()) +
                 " whose plotter did not answer (switched off?)";
     }
   }
@@ -107,6 +108,9 @@ std::string notOpenedLine(const plotter::DeviceNotOpened& device) {
          (text != nullptr ? std::string(text) : "error " + hexText(device.error, 1));
 }
 
+constexpr const char kSilentQueueLine[] =
+    ": its plotter did not answer (switched off, or held by another program or driver?)";
+
 // The real Linux machine lists no device this user may not open: it says there were some.
 constexpr const char kNotOpenableLine[] =
     "USB devices of the vendor seen but not openable: permission \u2014 install the udev rule";
@@ -123,7 +127,7 @@ JsonObject notesJson(const discovery::DiscoveryNotes& notes, const PlotterMachin
   json.add("driverDevices", int64_t{notes.driverPlotters})
       .add("queues", int64_t{notes.queues})
       .add("queuesOfKnownModel", int64_t{notes.queuesOfKnownModel})
-      .add("queuesNotAnswering", int64_t{notes.queuesNotAnswering})
+      .add("queuesNotAnswering", static_cast<int64_t>(notes.queuesNotAnswering.size()))
       .add("devicesNotOpened", notOpened);
   if (machine.devicesNotOpenable() > 0) {
     json.add("usbDevicesNotOpenable", int64_t{machine.devicesNotOpenable()});
@@ -154,6 +158,13 @@ int list(const Arguments& args, const Console& console) {
   for (int i = 0; i < count; ++i) writeLine(console.out, i, plotters.records[i]);
   for (const plotter::DeviceNotOpened& device : notes.devicesNotOpened) {
     console.out << notOpenedLine(device) << '\n';
+  }
+  // An empty list's reason counted them already; beside listed plotters each is named, for the
+  // indexes of those after it are not what they were while it answered.
+  if (count > 0) {
+    for (const std::string& queue : notes.queuesNotAnswering) {
+      console.out << "queue " << printable(queue) << kSilentQueueLine << '\n';
+    }
   }
   if (machine->devicesNotOpenable() > 0) console.out << kNotOpenableLine << '\n';
   return kExitOk;

@@ -88,7 +88,7 @@ TEST_F(PlotterTakingNoDataTest, DiscoveryLeavesItOutAndItsFieldsShowQuestionMark
   // plotter's serial query waits 10 ms for no reply.
   EXPECT_EQ(timed([&] { discovery::discoverPlotters(&notes); }), 1010u);
   EXPECT_EQ(listed(), (std::vector<std::string>{"A Escape", "C Vendor"}));
-  EXPECT_EQ(notes.queuesNotAnswering, 1);
+  EXPECT_EQ(notes.queuesNotAnswering, std::vector<std::string>{"B Refusing"});
   EXPECT_EQ(plotter("Refusing").printerLog().summary(), "refused:lpt");
 
   // Both listed plotters stop taking data: each of the seven fields waits 1000 ms, after the

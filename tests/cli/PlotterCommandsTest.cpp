@@ -84,6 +84,19 @@ TEST_F(PlotterCommandsTest, AnEmptyListSaysWhatDiscoverySaw) {
   }
 }
 
+TEST_F(PlotterCommandsTest, ListNamesTheQueuesWhosePlotterDidNotAnswerBesideTheListed) {
+  const Outcome r = velkorctl(
+      {"list", "--world",
+       world("[plotter First]\nfirmware = 1.14aKR A4\n"
+             "[plotter P1]\nconnection = printer\nmodel = LindqvarLinnea_30e85f\nonline = no\n"
+             "[queue Bench]\nplotter = P1\nport = USB001\n")});
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0   ZK200 A4                 driver    size 4   engraver  brand 1    link place 0\n"
+            "queue Bench: its plotter did not answer (switched off, or held by another program or "
+            "driver?)\n");
+}
+
 // Three driver plotters, the middle one's device listed but not opening for the reason given.
 std::string middleNotOpening(const std::string& openError) {
   return "[plotter First]\nfirmware = 1.14aKR A4\n[plotter Middle]\nfirmware = 2.01 A3\n"

@@ -113,7 +113,7 @@ TEST_F(PrintQueueScanTest, LeavesOutPlottersThatDoNotAnswerOrTell) {
            "[queue Off]\nplotter = P1\nport = USB001\n"
            "[queue No size]\nplotter = P2\nport = USB002\n");
   EXPECT_EQ(count_, 0);
-  EXPECT_EQ(notes_.queuesNotAnswering, 1);
+  EXPECT_EQ(notes_.queuesNotAnswering, std::vector<std::string>{"Off"});
 }
 
 TEST_F(PrintQueueScanTest, DriverPlottersComeFirstAndTheListHoldsFifty) {

@@ -25,6 +25,7 @@
 #include "plotter/TempName.h"
 #include "sim/DefaultWorld.h"
 #include "sim/World.h"
+#include "tests/support/LikelyFault.h"
 #include "tests/support/RecordingPrompter.h"
 #include "tests/support/SampleFirmware.h"
 #include "usb/UsbDriver.h"
@@ -47,26 +48,6 @@ constexpr const char* kSendFailed = "Error sending update to plotter. Connection
 // The plot file: 36 bulk chunks from two windows of the file on the vendor driver, 5 print jobs
 // of up to 1 MiB on a queue.
 constexpr std::size_t kPlotBytes = 4500 * 1024;
-
-bool onDevice(const CheckedCall& call) { return os::sim::containsIgnoringCase(call.path, "usb#"); }
-
-// The error a failing call most likely gives.
-DWORD likelyError(const CheckedCall& call) {
-  switch (call.call) {
-    case Call::CreateFile:
-      return onDevice(call) ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
-    case Call::ReadFile:
-    case Call::WriteFile:
-    case Call::DeviceIoControl:
-      return onDevice(call) ? ERROR_DEVICE_NOT_CONNECTED : ERROR_DISK_FULL;
-    case Call::RegOpenKey:
-    case Call::RegQueryValue:
-    case Call::OpenPrinter:
-      return ERROR_ACCESS_DENIED;
-    default:
-      return ERROR_NOT_ENOUGH_MEMORY;
-  }
-}
 
 enum class Injection { Failing, Unplugging };
 
