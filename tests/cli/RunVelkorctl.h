@@ -52,6 +52,17 @@ class TempDirectory {
   TempFile name_{""};
 };
 
+// A valid update image in the directory with the identity code and the firmware text its title
+// gives; its path.
+inline std::string firmwareFile(const TempDirectory& dir, uint16_t code, const std::string& text) {
+  SampleFirmware sample;
+  sample.descriptor = Descriptor::PatternB;
+  sample.productId = code;
+  sample.headerNote = " " + text;
+  const std::string path = dir / ("fw" + std::to_string(code) + ".cas");
+  return writeSampleFirmware(path, sample) ? path : std::string();
+}
+
 inline std::vector<std::string> TempDirectory::entries() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(name_.path())) {

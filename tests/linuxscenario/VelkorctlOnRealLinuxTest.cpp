@@ -80,12 +80,8 @@ class VelkorctlOnRealLinuxTest : public UmockdevTest {
   }
 
   std::string firmware(uint16_t code, const std::string& text) {
-    SampleFirmware sample;
-    sample.descriptor = Descriptor::PatternB;
-    sample.productId = code;
-    sample.headerNote = " " + text;
-    const std::string path = dir_ / ("fw" + std::to_string(code) + ".cas");
-    EXPECT_TRUE(writeSampleFirmware(path, sample));
+    const std::string path = firmwareFile(dir_, code, text);
+    EXPECT_FALSE(path.empty());
     return path;
   }
 
