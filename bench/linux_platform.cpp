@@ -50,6 +50,7 @@
 #include "sim/World.h"
 #include "tests/cli/RunVelkorctl.h"
 #include "tests/support/PrivateCups.h"
+#include "bench/UpdateImage.h"
 #include "tests/support/SampleFirmware.h"
 #include "tests/support/SparsePlotFile.h"
 #include "tests/support/UmockdevTestbed.h"
@@ -91,16 +92,6 @@ std::unique_ptr<sim::World> makeWorld(bool withQueue) {
 }
 
 // A 2 MiB image the plotter takes without a question: of its own identity code.
-std::unique_ptr<TempFile> firmwareImage(uint16_t code) {
-  velkor::test::SampleFirmware sample;
-  sample.dataCount = 2 * kMiB;
-  sample.descriptor = velkor::test::Descriptor::PatternB;
-  sample.productId = code;
-  sample.headerNote = " 2.10 A3";
-  auto file = std::make_unique<TempFile>();
-  return velkor::test::writeSampleFirmware(file->path(), sample) ? std::move(file) : nullptr;
-}
-
 class ReportErrors : public prompt::Prompter {
  public:
   void showError(std::string_view text) override {
@@ -428,8 +419,8 @@ std::vector<Case> cases(const TempFile& driverImage, const TempFile& printerImag
 
 int main(int, char** argv) {
   underPreload(argv);
-  const std::unique_ptr<TempFile> driverImage = firmwareImage(0x0004);
-  const std::unique_ptr<TempFile> printerImage = firmwareImage(0x0003);
+  const std::unique_ptr<TempFile> driverImage = velkor::bench::updateImage(0x0004);
+  const std::unique_ptr<TempFile> printerImage = velkor::bench::updateImage(0x0003);
   const velkor::test::SparsePlotFile plot(kPlotBytes);
   if (!driverImage || !printerImage || !plot.made()) {
     std::fprintf(stderr, "the firmware images or the plot file could not be written\n");

@@ -21,6 +21,7 @@
 #include "plotter/PlotterLink.h"
 #include "plotter/TempName.h"
 #include "sim/World.h"
+#include "bench/UpdateImage.h"
 #include "tests/support/SampleFirmware.h"
 #include "usb/UsbApi.h"
 
@@ -28,7 +29,6 @@ namespace {
 
 using velkor::test::TempFile;
 
-constexpr size_t kDataBytes = 0x200000;
 
 // A plotter on the vendor driver in update mode whose boot program makes it a device of type 4,
 // and a printing-class plotter of model code 0x0003 behind a queue: each gets an image of its
@@ -48,17 +48,6 @@ class NoQuestions : public prompt::Prompter {
   void showInformation(std::string_view) override {}
 };
 
-std::unique_ptr<TempFile> image(uint16_t code) {
-  auto file = std::make_unique<TempFile>();
-  velkor::test::SampleFirmware sample;
-  sample.dataCount = kDataBytes;
-  sample.descriptor = velkor::test::Descriptor::PatternB;
-  sample.productId = code;
-  sample.headerNote = " 2.10 A3";  // a firmware text the plotter is still listed with
-  if (!velkor::test::writeSampleFirmware(file->path(), sample)) return nullptr;
-  return file;
-}
-
 int updateOnce(sim::World& world, const TempFile& file, int connection) {
   for (const auto& plotter : world.plotters()) plotter->powerOn();
   if (discovery::discoverPlotters() != 1) return 1;
@@ -75,7 +64,7 @@ int updateOnce(sim::World& world, const TempFile& file, int connection) {
 void update(benchmark::State& state, const char* worldText, uint16_t code, int connection) {
   std::string error;
   std::unique_ptr<sim::World> world = sim::World::fromText(worldText, "bench.world", &error);
-  std::unique_ptr<TempFile> file = image(code);
+  std::unique_ptr<TempFile> file = velkor::bench::updateImage(code);
   if (!world || !file) {
     state.SkipWithError(world ? "cannot write the image" : error.c_str());
     return;
@@ -100,7 +89,7 @@ void updatePrinter(benchmark::State& state) {
 }
 
 void convertOnly(benchmark::State& state) {
-  std::unique_ptr<TempFile> file = image(0x0003);
+  std::unique_ptr<TempFile> file = velkor::bench::updateImage(0x0003);
   const TempFile stream(".stream");
   for (auto _ : state) {
     firmware::UniqueFile in = firmware::openFile(file->string().c_str(), "rb");
